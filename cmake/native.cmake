@@ -1,0 +1,17 @@
+# Native build: the core's unit tests with in-memory fakes, under the sanitizers.
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+file(GLOB UNIT_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
+add_executable(unit_tests ${UNIT_TEST_SOURCES})
+target_include_directories(unit_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+target_compile_options(unit_tests PRIVATE ${PLUGIN_WARNINGS})
+target_link_libraries(unit_tests PRIVATE plugin_core GTest::gtest GTest::gtest_main)
+gtest_discover_tests(unit_tests DISCOVERY_MODE PRE_TEST)
+
+find_program(CLANG_FORMAT clang-format)
+if(CLANG_FORMAT)
+  add_test(NAME clang_format_clean
+           COMMAND ${CMAKE_SOURCE_DIR}/tools/check-format.sh ${CLANG_FORMAT}
+           WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
+endif()

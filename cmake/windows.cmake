@@ -1,0 +1,83 @@
+# Windows builds (mingw-w64): the plug-in DLL, the host simulator and the Wine tests.
+enable_language(RC)
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(MANIFEST_ARCH amd64)
+  set(PE_MAGIC pe32+)
+  set(RUNS_HERE ON)   # only 64-bit Windows programs run under this machine's Wine
+else()
+  set(MANIFEST_ARCH x86)
+  set(PE_MAGIC pe32)
+  set(RUNS_HERE OFF)
+endif()
+
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+# Static C++ and gcc runtimes: the DLL and the programs import system DLLs only.
+set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
+
+if(RUNS_HERE)
+  set(WINE_PREFIX_DIR ${CMAKE_BINARY_DIR}/wineprefix)
+  configure_file(${CMAKE_SOURCE_DIR}/tools/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run.sh
+                 @ONLY FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
+                 GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run.sh)
+endif()
+
+# --- The plug-in DLL ----------------------------------------------------------------------
+set(PLUGIN_MANIFEST ${CMAKE_BINARY_DIR}/plugin.manifest)
+configure_file(${CMAKE_SOURCE_DIR}/resources/plugin.manifest.in ${PLUGIN_MANIFEST} @ONLY)
+configure_file(${CMAKE_SOURCE_DIR}/resources/plugin.rc.in ${CMAKE_BINARY_DIR}/plugin.rc @ONLY)
+
+add_library(plugin_dll SHARED
+  src/platform/win32/dll_main.cpp
+  src/platform/win32/win32_platform.cpp
+  src/platform/win32/host_layout_checks.cpp
+  ${CMAKE_BINARY_DIR}/plugin.rc
+  resources/plugin.def
+)
+set_target_properties(plugin_dll PROPERTIES OUTPUT_NAME "${PLUGIN_PREFIX}U" PREFIX ""
+                      SUFFIX ".DLL")
+target_compile_options(plugin_dll PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${PLUGIN_WARNINGS}>)
+target_link_libraries(plugin_dll PRIVATE plugin_core shlwapi)
+target_link_options(plugin_dll PRIVATE ${STATIC_RUNTIME} -s -Wl,--enable-stdcall-fixup)
+set_property(SOURCE ${CMAKE_BINARY_DIR}/plugin.rc APPEND PROPERTY OBJECT_DEPENDS
+             ${PLUGIN_MANIFEST} ${CMAKE_SOURCE_DIR}/resources/version.rc)
+
+add_test(NAME dll_exports_and_imports
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/pe/check-pe.sh ${CMAKE_OBJDUMP}
+                 $<TARGET_FILE:plugin_dll> ${PE_MAGIC})
+
+# --- The host simulator -------------------------------------------------------------------
+add_library(host_sim STATIC host/plugin_host.cpp)
+target_include_directories(host_sim PUBLIC ${CMAKE_SOURCE_DIR}/host ${CMAKE_SOURCE_DIR}/src)
+target_compile_options(host_sim PRIVATE ${PLUGIN_WARNINGS})
+target_compile_definitions(host_sim PUBLIC
+                           PLUGIN_DLL_NAME=L"${PLUGIN_PREFIX}U.DLL" UNICODE _UNICODE)
+
+add_executable(host_simulator host/host_main.cpp)
+target_compile_options(host_simulator PRIVATE ${PLUGIN_WARNINGS})
+target_link_libraries(host_simulator PRIVATE host_sim)
+target_link_options(host_simulator PRIVATE ${STATIC_RUNTIME} -municode)
+add_dependencies(host_simulator plugin_dll)
+
+# --- Wine tests ---------------------------------------------------------------------------
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+file(GLOB WINE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.cpp)
+add_executable(wine_tests ${WINE_TEST_SOURCES})
+target_compile_options(wine_tests PRIVATE ${PLUGIN_WARNINGS})
+target_link_libraries(wine_tests PRIVATE host_sim gtest gtest_main version advapi32)
+target_link_options(wine_tests PRIVATE ${STATIC_RUNTIME})
+add_dependencies(wine_tests plugin_dll)
+
+if(RUNS_HERE)
+  include(GoogleTest)
+  gtest_discover_tests(wine_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+                       WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
+                       PROPERTIES RESOURCE_LOCK wineprefix)
+endif()

@@ -1,0 +1,349 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "fakes/fake_platform.h"
+#include "plugin/com_server.h"
+#include "plugin/plugin_object.h"
+
+namespace {
+
+constexpr host::GUID kOtherIid = {0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
+
+// A host driver interface that counts the references the plug-in holds on it.
+class HostDriver final : public host::IPrintOemDriverUI {
+  public:
+    host::HRESULT HOST_CALL QueryInterface(const host::GUID& iid, void** out) override {
+        ++queries;
+        if (refuse || !(iid == host::kIidPrintOemDriverUI)) {
+            *out = nullptr;
+            return host::kENoInterface;
+        }
+        *out = static_cast<host::IPrintOemDriverUI*>(this);
+        AddRef();
+        return host::kSOk;
+    }
+    host::ULONG HOST_CALL AddRef() override { return static_cast<host::ULONG>(++refs); }
+    host::ULONG HOST_CALL Release() override { return static_cast<host::ULONG>(--refs); }
+    host::HRESULT HOST_CALL DrvGetDriverSetting(void*, const char*, void*, host::DWORD,
+                                                host::DWORD*, host::DWORD*) override {
+        return host::kENotImpl;
+    }
+    host::HRESULT HOST_CALL DrvUpgradeRegistrySetting(host::HANDLE, const char*,
+                                                      const char*) override {
+        return host::kENotImpl;
+    }
+    host::HRESULT HOST_CALL DrvUpdateUISetting(void*, void*, host::DWORD, host::DWORD) override {
+        return host::kENotImpl;
+    }
+    int refs = 1;
+    int queries = 0;
+    bool refuse = false;
+};
+
+class PlugInTest : public ::testing::Test {
+  protected:
+    PlugInTest() { state.platform = fakes.ports(); }
+
+    host::ClassFactory* Factory() {
+        void* out = nullptr;
+        EXPECT_EQ(host::kSOk, plugin::GetClassObject(state, &host::kClsidPlugIn,
+                                                     &host::kIidClassFactory, &out));
+        return static_cast<host::ClassFactory*>(out);
+    }
+    host::IPrintOemUI* Create() {
+        host::ClassFactory* factory = Factory();
+        void* out = nullptr;
+        EXPECT_EQ(host::kSOk, factory->CreateInstance(nullptr, host::kIidPrintOemUI, &out));
+        factory->Release();
+        return static_cast<host::IPrintOemUI*>(out);
+    }
+
+    fakes::FakePlatform fakes;
+    plugin::ModuleState state;
+};
+
+TEST_F(PlugInTest, ServerHandsOutOnlyThePlugInClass) {
+    void* out = reinterpret_cast<void*>(0x1234);
+    EXPECT_EQ(host::kClassEClassNotAvailable,
+              plugin::GetClassObject(state, &kOtherIid, &host::kIidClassFactory, &out));
+    EXPECT_EQ(reinterpret_cast<void*>(0x1234), out) << "ppv must be left alone";
+
+    EXPECT_EQ(host::kENoInterface,
+              plugin::GetClassObject(state, &host::kClsidPlugIn, &kOtherIid, &out));
+    EXPECT_EQ(nullptr, out);
+
+    host::ClassFactory* factory = Factory();
+    ASSERT_NE(nullptr, factory);
+    void* unknown = nullptr;
+    EXPECT_EQ(host::kSOk, factory->QueryInterface(host::kIidUnknown, &unknown));
+    EXPECT_EQ(static_cast<void*>(factory), unknown);
+    EXPECT_EQ(1u, factory->Release());
+    EXPECT_EQ(0u, factory->Release());
+}
+
+TEST_F(PlugInTest, UnloadWaitsForObjectsAndLocks) {
+    EXPECT_EQ(host::kSOk, plugin::CanUnloadNow(state));
+    host::ClassFactory* factory = Factory();
+    EXPECT_EQ(host::kSOk, factory->LockServer(1));
+    EXPECT_EQ(host::kSFalse, plugin::CanUnloadNow(state));
+
+    void* out = nullptr;
+    EXPECT_EQ(host::kSOk, factory->CreateInstance(nullptr, host::kIidUnknown, &out));
+    auto* object = static_cast<host::IPrintOemUI*>(out);
+    EXPECT_EQ(host::kSOk, factory->LockServer(0));
+    factory->Release();
+    EXPECT_EQ(1, state.objectCount.load());
+    EXPECT_EQ(host::kSFalse, plugin::CanUnloadNow(state)) << "an object is alive";
+
+    EXPECT_EQ(2u, object->AddRef());
+    EXPECT_EQ(1u, object->Release());
+    EXPECT_EQ(0u, object->Release());
+    EXPECT_EQ(host::kSOk, plugin::CanUnloadNow(state));
+}
+
+TEST_F(PlugInTest, RefusedInterfaceLeavesNoObjectAlive) {
+    host::ClassFactory* factory = Factory();
+    void* out = reinterpret_cast<void*>(0x1234);
+    EXPECT_EQ(host::kENoInterface, factory->CreateInstance(nullptr, kOtherIid, &out));
+    EXPECT_EQ(nullptr, out);
+    HostDriver outer;
+    EXPECT_EQ(host::kClassENoAggregation,
+              factory->CreateInstance(&outer, host::kIidPrintOemUI, &out));
+    factory->Release();
+    EXPECT_EQ(0, state.objectCount.load());
+    EXPECT_EQ(host::kSOk, plugin::CanUnloadNow(state));
+}
+
+TEST_F(PlugInTest, GetInfoModes) {
+    host::IPrintOemUI* object = Create();
+    unsigned char buffer[8];
+    host::DWORD needed = 0xdeadbeef;
+
+    fakes.lastError.Set(0);
+    EXPECT_EQ(host::kEFail, object->GetInfo(2, buffer, sizeof buffer, &needed));
+    EXPECT_EQ(87u, fakes.lastError.Get()) << "interface-version mode is refused";
+    EXPECT_EQ(host::kEFail, object->GetInfo(1, buffer, sizeof buffer, nullptr));
+    EXPECT_EQ(87u, fakes.lastError.Get());
+
+    EXPECT_EQ(host::kEFail, object->GetInfo(1, buffer, 3, &needed));
+    EXPECT_EQ(122u, fakes.lastError.Get());
+    EXPECT_EQ(4u, needed);
+    EXPECT_EQ(host::kEFail, object->GetInfo(3, nullptr, 4, &needed));
+    EXPECT_EQ(122u, fakes.lastError.Get());
+
+    std::memset(buffer, 0xCC, sizeof buffer);
+    EXPECT_EQ(host::kSOk, object->GetInfo(1, buffer, sizeof buffer, &needed));
+    EXPECT_EQ(0, std::memcmp(buffer, "TFSM", 4)) << "'MSFT' stored little-endian";
+    EXPECT_EQ(0xCC, buffer[4]) << "only four bytes are written";
+    EXPECT_EQ(host::kSOk, object->GetInfo(3, buffer, 4, &needed));
+    host::DWORD version = 0;
+    std::memcpy(&version, buffer, 4);
+    EXPECT_EQ(1u, version);
+
+    needed = 0xdeadbeef;
+    EXPECT_EQ(host::kEFail, object->GetInfo(4, buffer, sizeof buffer, &needed));
+    EXPECT_EQ(50u, fakes.lastError.Get());
+    EXPECT_EQ(0u, needed);
+    object->Release();
+}
+
+TEST_F(PlugInTest, FirstPublishedDriverInterfaceStays) {
+    host::IPrintOemUI* object = Create();
+    auto* plugIn = static_cast<plugin::PlugInObject*>(object);
+    HostDriver refusing;
+    refusing.refuse = true;
+    EXPECT_EQ(host::kEFail, object->PublishDriverInterface(&refusing));
+    EXPECT_EQ(nullptr, plugIn->driverHelper());
+
+    HostDriver first, second;
+    EXPECT_EQ(host::kSOk, object->PublishDriverInterface(&first));
+    EXPECT_EQ(2, first.refs);
+    EXPECT_EQ(host::kSOk, object->PublishDriverInterface(&second));
+    EXPECT_EQ(0, second.queries) << "a second interface is not even queried";
+    EXPECT_EQ(&first, plugIn->driverHelper());
+    object->Release();
+    EXPECT_EQ(1, first.refs) << "the object releases the interface it held";
+}
+
+TEST_F(PlugInTest, QueryColorProfileBuffers) {
+    host::IPrintOemUI* object = Create();
+    unsigned char buffer[40];
+    std::memset(buffer, 0xCC, sizeof buffer);
+    host::ULONG size = 31;
+    host::DWORD flags = 0xdeadbeef;
+    EXPECT_EQ(host::kEFail, object->QueryColorProfile(nullptr, nullptr, nullptr, nullptr, 0, buffer,
+                                                      &size, &flags));
+    EXPECT_EQ(122u, fakes.lastError.Get());
+    EXPECT_EQ(32u, size);
+    EXPECT_EQ(0xCC, buffer[0]);
+    EXPECT_EQ(0xdeadbeefu, flags);
+
+    size = 32;
+    EXPECT_EQ(host::kSOk, object->QueryColorProfile(nullptr, nullptr, nullptr, nullptr, 0, buffer,
+                                                    &size, &flags));
+    EXPECT_EQ(32u, size);
+    EXPECT_EQ(2u, flags);
+    EXPECT_EQ(0, std::memcmp(buffer, u"OEMPROFILE.icm", 30));
+    EXPECT_EQ(0xCC, buffer[30]) << "30 bytes written although 32 are reported";
+
+    fakes.lastError.Set(7);
+    EXPECT_EQ(host::kEFail, object->QueryColorProfile(nullptr, nullptr, nullptr, nullptr, 1, buffer,
+                                                      &size, &flags));
+    EXPECT_EQ(7u, fakes.lastError.Get()) << "other query modes leave the last error";
+    EXPECT_EQ(host::kEFail, object->QueryColorProfile(nullptr, nullptr, nullptr, nullptr, 0, buffer,
+                                                      nullptr, &flags));
+    object->Release();
+}
+
+TEST_F(PlugInTest, FixedAnswers) {
+    host::IPrintOemUI* object = Create();
+    EXPECT_EQ(host::kENotImpl, object->DevQueryPrintEx(nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(host::kENotImpl, object->UpgradePrinter(1, nullptr));
+    EXPECT_EQ(host::kENotImpl, object->FontInstallerDlgProc(nullptr, 0, 0, 0));
+    EXPECT_EQ(host::kENotImpl, object->UpdateExternalFonts(nullptr, nullptr, nullptr));
+    EXPECT_EQ(host::kSOk, object->PrinterEvent(nullptr, 1, 0, 0));
+    object->Release();
+}
+
+TEST_F(PlugInTest, EntryChecksOfLaterFeatures) {
+    host::IPrintOemUI* object = Create();
+    EXPECT_EQ(host::kEFail, object->DevMode(1, nullptr));
+    EXPECT_EQ(87u, fakes.lastError.Get());
+    host::OEMDMPARAM dm = {};
+    EXPECT_EQ(host::kEFail, object->DevMode(5, &dm));
+    EXPECT_EQ(host::kEFail, object->DevMode(0, &dm));
+
+    host::OEMCUIPPARAM tree = {};
+    fakes.lastError.Set(0);
+    EXPECT_EQ(host::kEFail, object->CommonUIProp(3, &tree));
+    EXPECT_EQ(87u, fakes.lastError.Get());
+    tree.cOEMOptItems = 99;
+    EXPECT_EQ(host::kSOk, object->CommonUIProp(1, &tree));
+    EXPECT_EQ(host::kSOk, object->CommonUIProp(2, nullptr));
+
+    host::PROPSHEETUI_INFO info = {};
+    info.cbSize = sizeof info;
+    info.Version = 0x0101;
+    fakes.lastError.Set(0);
+    EXPECT_EQ(host::kEFail, object->DocumentPropertySheets(&info, 0));
+    EXPECT_EQ(87u, fakes.lastError.Get());
+    EXPECT_EQ(host::kEFail, object->DevicePropertySheets(nullptr, 0));
+
+    info.Version = 0x0100;
+    info.Reason = 1;
+    host::PROPSHEETUI_INFO_HEADER header = {};
+    EXPECT_EQ(host::kSOk,
+              object->DocumentPropertySheets(&info, reinterpret_cast<host::LPARAM>(&header)));
+    EXPECT_EQ(1, info.Result);
+    ASSERT_NE(nullptr, header.pTitle);
+    EXPECT_EQ(std::u16string_view(u"OEM UI Page"), std::u16string_view(header.pTitle));
+    object->Release();
+}
+
+struct Pair {
+    std::int32_t x, y;
+};
+
+std::vector<std::int32_t> Flat(const std::vector<Pair>& pairs) {
+    std::vector<std::int32_t> out;
+    for (const Pair& p : pairs) {
+        out.push_back(p.x);
+        out.push_back(p.y);
+    }
+    return out;
+}
+
+TEST(ResolutionListTest, AdjustsByProfileIndexes) {
+    std::vector<Pair> list = {{150, 150}, {300, 300}, {600, 600}};
+    plugin::AdjustResolutionList(0, 1, list.data(), 3);
+    EXPECT_EQ(Flat({{150, 150}, {600, 600}, {600, 600}}), Flat(list));
+
+    list = {{150, 150}, {300, 300}, {600, 600}};
+    plugin::AdjustResolutionList(1, 1, list.data(), 3);
+    EXPECT_EQ(Flat({{150, 150}, {300, 300}, {300, 300}}), Flat(list));
+
+    list = {{150, 150}, {300, 300}};
+    plugin::AdjustResolutionList(0, 0, list.data(), 2);
+    EXPECT_EQ(Flat({{150, 150}, {300, 300}}), Flat(list));
+
+    // An empty list stays untouched: no write before the buffer.
+    Pair guard[2] = {{7, 7}, {7, 7}};
+    plugin::AdjustResolutionList(1, 0, &guard[1], 0);
+    EXPECT_EQ(7, guard[0].x);
+    EXPECT_EQ(7, guard[1].y);
+    plugin::AdjustResolutionList(1, 0, nullptr, 3);
+}
+
+TEST_F(PlugInTest, DeviceCapabilitiesOtherQueriesTouchNothing) {
+    host::IPrintOemUI* object = Create();
+    host::DWORD result = 0xdeadbeef;
+    Pair list[1] = {{300, 300}};
+    EXPECT_EQ(host::kSOk, object->DeviceCapabilities(nullptr, nullptr, nullptr, 16, list, nullptr,
+                                                     nullptr, 1, &result));
+    EXPECT_EQ(host::kSOk, object->DeviceCapabilities(nullptr, nullptr, nullptr, 13, list, nullptr,
+                                                     nullptr, 1, &result));
+    EXPECT_EQ(0xdeadbeefu, result) << "the result count is never written";
+    object->Release();
+}
+
+// Driver information as the host lays it out: level 1 names the driver first, levels 2 to 4
+// after the 32-bit version.
+struct Level1 {
+    const char16_t* name;
+};
+struct Level3 {
+    host::DWORD version;
+    const char16_t* name;
+    const char16_t* rest[8];
+};
+
+TEST_F(PlugInTest, DriverDeleteRemovesTheDriversUserKey) {
+    host::IPrintOemUI* object = Create();
+    fakes::FakeRegistry& reg = fakes.registry;
+    reg.Make(u"Software\\Corvel\\Corvel C5");
+    Level3 info3 = {3, u"Corvel C5", {}};
+    EXPECT_EQ(host::kSOk, object->DriverEvent(1, 3, reinterpret_cast<host::BYTE*>(&info3), 0));
+    EXPECT_TRUE(reg.Exists(u"Software\\Corvel\\Corvel C5")) << "initialise deletes nothing";
+
+    EXPECT_EQ(host::kSOk, object->DriverEvent(2, 3, reinterpret_cast<host::BYTE*>(&info3), 0));
+    EXPECT_FALSE(reg.Exists(u"Software\\Corvel\\Corvel C5"));
+    EXPECT_FALSE(reg.Exists(u"Software\\Corvel")) << "the empty parent goes too";
+    EXPECT_TRUE(reg.Exists(u"Software"));
+
+    // Level 1 names the driver in its first member; a parent with other keys stays.
+    reg.Make(u"Software\\Corvel\\Mono 2");
+    reg.Make(u"Software\\Corvel\\Other");
+    Level1 info1 = {u"mono 2"};
+    EXPECT_EQ(host::kSOk, object->DriverEvent(2, 1, reinterpret_cast<host::BYTE*>(&info1), 0));
+    EXPECT_FALSE(reg.Exists(u"Software\\Corvel\\Mono 2"));
+    EXPECT_TRUE(reg.Exists(u"Software\\Corvel\\Other"));
+    object->Release();
+}
+
+TEST_F(PlugInTest, DriverDeleteNeverRemovesAKeyItWasNotNamed) {
+    host::IPrintOemUI* object = Create();
+    fakes::FakeRegistry& reg = fakes.registry;
+    // A name so long that the key path would be cut must not delete the key the cut path
+    // happens to name.
+    const std::u16string longName(300, u'A');
+    const std::u16string cut(260 - 17, u'A');
+    reg.Make(u"Software\\Corvel\\" + cut);
+    Level3 info = {3, longName.c_str(), {}};
+    EXPECT_EQ(host::kSOk, object->DriverEvent(2, 3, reinterpret_cast<host::BYTE*>(&info), 0));
+    EXPECT_TRUE(reg.Exists(u"Software\\Corvel\\" + cut));
+
+    // Other levels and missing data carry no name: the parent with its values stays.
+    reg.SetString(u"Software\\Corvel", u"Keep", u"1");
+    EXPECT_EQ(host::kSOk, object->DriverEvent(2, 5, reinterpret_cast<host::BYTE*>(&info), 0));
+    EXPECT_EQ(host::kSOk, object->DriverEvent(2, 3, nullptr, 0));
+    EXPECT_TRUE(reg.Exists(u"Software\\Corvel"));
+
+    // A refused hive is silent.
+    reg.refuseOpen = true;
+    EXPECT_EQ(host::kSOk, object->DriverEvent(2, 3, reinterpret_cast<host::BYTE*>(&info), 0));
+    object->Release();
+}
+
+}  // namespace

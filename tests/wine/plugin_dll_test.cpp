@@ -1,0 +1,183 @@
+// The real x64 plug-in DLL under Wine: loaded as the driver loads it, through its exports.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <winspool.h>
+
+#include <cstring>
+#include <string>
+
+#include "plugin_host.h"
+
+namespace {
+
+class PluginDll : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(library.Load()) << "error " << GetLastError(); }
+    hostsim::PluginLibrary library;
+};
+
+bool UserKeyExists(const wchar_t* path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+void CreateUserKey(const wchar_t* path) {
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                             nullptr, &key, nullptr));
+    RegCloseKey(key);
+}
+
+TEST_F(PluginDll, ServesOnlyItsClassAndUnloadsWhenAllIsReleased) {
+    const host::GUID other = {0x1, 0x2, 0x3, {4, 5, 6, 7, 8, 9, 10, 11}};
+    void* out = reinterpret_cast<void*>(0x1234);
+    EXPECT_EQ(host::kClassEClassNotAvailable,
+              library.GetClassObject(other, host::kIidClassFactory, &out));
+    EXPECT_EQ(reinterpret_cast<void*>(0x1234), out);
+
+    ASSERT_EQ(host::kSOk, library.GetClassObject(host::kClsidPlugIn, host::kIidClassFactory, &out));
+    auto* factory = static_cast<host::ClassFactory*>(out);
+    EXPECT_EQ(host::kSOk, factory->LockServer(TRUE));
+    EXPECT_EQ(host::kSFalse, library.CanUnloadNow());
+    EXPECT_EQ(host::kSOk, factory->LockServer(FALSE));
+
+    void* unknown = nullptr;
+    ASSERT_EQ(host::kSOk, factory->CreateInstance(nullptr, host::kIidUnknown, &unknown));
+    factory->Release();
+    void* plugInOut = nullptr;
+    auto* object = static_cast<host::Unknown*>(unknown);
+    ASSERT_EQ(host::kSOk, object->QueryInterface(host::kIidPrintOemUI, &plugInOut));
+    EXPECT_EQ(unknown, plugInOut);
+    EXPECT_EQ(host::kSFalse, library.CanUnloadNow());
+
+    auto* plugIn = static_cast<host::IPrintOemUI*>(plugInOut);
+    hostsim::HostDriverUI driver;
+    EXPECT_EQ(host::kSOk, plugIn->PublishDriverInterface(&driver));
+    EXPECT_EQ(2, driver.references());
+    EXPECT_EQ(1u, plugIn->Release());
+    EXPECT_EQ(0u, object->Release());
+    EXPECT_EQ(1, driver.references()) << "the plug-in let go of the host's interface";
+    EXPECT_EQ(host::kSOk, library.CanUnloadNow());
+}
+
+TEST_F(PluginDll, GetInfoAnswersEveryMode) {
+    host::IPrintOemUI* plugIn = library.CreatePlugIn();
+    ASSERT_NE(nullptr, plugIn);
+    host::DWORD value = 0;
+    host::DWORD needed = 0;
+    ASSERT_EQ(host::kSOk, plugIn->GetInfo(1, &value, 4, &needed));
+    EXPECT_EQ(0x4D534654u, value);
+    EXPECT_EQ(4u, needed);
+    ASSERT_EQ(host::kSOk, plugIn->GetInfo(3, &value, 4, &needed));
+    EXPECT_EQ(1u, value);
+
+    SetLastError(0);
+    EXPECT_EQ(host::kEFail, plugIn->GetInfo(2, &value, 4, &needed));
+    EXPECT_EQ(87u, GetLastError());
+    EXPECT_EQ(host::kEFail, plugIn->GetInfo(1, &value, 3, &needed));
+    EXPECT_EQ(122u, GetLastError());
+    EXPECT_EQ(4u, needed);
+    unsigned char eight[8];
+    EXPECT_EQ(host::kEFail, plugIn->GetInfo(4, eight, 8, &needed));
+    EXPECT_EQ(50u, GetLastError());
+    EXPECT_EQ(0u, needed);
+    plugIn->Release();
+    EXPECT_EQ(host::kSOk, library.CanUnloadNow());
+}
+
+TEST_F(PluginDll, QueryColorProfileNeedsThirtyTwoBytes) {
+    host::IPrintOemUI* plugIn = library.CreatePlugIn();
+    ASSERT_NE(nullptr, plugIn);
+    unsigned char buffer[32];
+    std::memset(buffer, 0xCC, sizeof buffer);
+    host::ULONG size = 31;
+    host::DWORD flags = 0;
+    SetLastError(0);
+    EXPECT_EQ(host::kEFail, plugIn->QueryColorProfile(nullptr, nullptr, nullptr, nullptr, 0, buffer,
+                                                      &size, &flags));
+    EXPECT_EQ(122u, GetLastError());
+    EXPECT_EQ(32u, size);
+    EXPECT_EQ(0xCC, buffer[0]);
+
+    size = 32;
+    ASSERT_EQ(host::kSOk, plugIn->QueryColorProfile(nullptr, nullptr, nullptr, nullptr, 0, buffer,
+                                                    &size, &flags));
+    EXPECT_STREQ(L"OEMPROFILE.icm", reinterpret_cast<wchar_t*>(buffer));
+    EXPECT_EQ(32u, size);
+    EXPECT_EQ(2u, flags);
+    plugIn->Release();
+}
+
+TEST_F(PluginDll, DriverDeleteRemovesTheUserKeys) {
+    host::IPrintOemUI* plugIn = library.CreatePlugIn();
+    ASSERT_NE(nullptr, plugIn);
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Corvel\\Other Driver");
+    CreateUserKey(L"Software\\Corvel\\Corvel Color 5");
+    ASSERT_TRUE(UserKeyExists(L"Software\\Corvel\\Corvel Color 5"));
+
+    DRIVER_INFO_3W info = {};
+    info.cVersion = 3;
+    wchar_t name[] = L"Corvel Color 5";
+    info.pName = name;
+    EXPECT_EQ(host::kSOk, plugIn->DriverEvent(host::kDriverEventInitialize, 3,
+                                              reinterpret_cast<BYTE*>(&info), 0));
+    EXPECT_TRUE(UserKeyExists(L"Software\\Corvel\\Corvel Color 5"));
+    EXPECT_EQ(host::kSOk,
+              plugIn->DriverEvent(host::kDriverEventDelete, 3, reinterpret_cast<BYTE*>(&info), 0));
+    EXPECT_FALSE(UserKeyExists(L"Software\\Corvel\\Corvel Color 5"));
+    EXPECT_FALSE(UserKeyExists(L"Software\\Corvel")) << "the emptied parent is removed";
+    EXPECT_TRUE(UserKeyExists(L"Software"));
+
+    // A parent that still holds another driver's key stays.
+    CreateUserKey(L"Software\\Corvel\\Corvel Color 5");
+    CreateUserKey(L"Software\\Corvel\\Other Driver");
+    EXPECT_EQ(host::kSOk,
+              plugIn->DriverEvent(host::kDriverEventDelete, 3, reinterpret_cast<BYTE*>(&info), 0));
+    EXPECT_FALSE(UserKeyExists(L"Software\\Corvel\\Corvel Color 5"));
+    EXPECT_TRUE(UserKeyExists(L"Software\\Corvel\\Other Driver"));
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Corvel\\Other Driver");
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Corvel");
+    plugIn->Release();
+}
+
+std::wstring VersionString(const std::string& block, const wchar_t* name) {
+    wchar_t query[128];
+    swprintf(query, 128, L"\\StringFileInfo\\040904B0\\%ls", name);
+    void* value = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(block.data(), query, &value, &length) || value == nullptr) return L"";
+    return static_cast<const wchar_t*>(value);
+}
+
+TEST_F(PluginDll, CarriesItsVersionRecordAndManifest) {
+    wchar_t path[MAX_PATH];
+    ASSERT_NE(0u, GetModuleFileNameW(library.module(), path, MAX_PATH));
+    const DWORD size = GetFileVersionInfoSizeW(path, nullptr);
+    ASSERT_NE(0u, size);
+    std::string block(size, '\0');
+    ASSERT_TRUE(GetFileVersionInfoW(path, 0, size, block.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(MAKELONG(5, 1), fixed->dwFileVersionMS);
+    EXPECT_EQ(MAKELONG(0, 7), fixed->dwFileVersionLS);
+    EXPECT_EQ(MAKELONG(5, 1), fixed->dwProductVersionMS);
+    EXPECT_EQ(L"1.57", VersionString(block, L"FileVersion"));
+    EXPECT_EQ(L"1.57", VersionString(block, L"ProductVersion"));
+    EXPECT_EQ(L"UI Plug-In DLL", VersionString(block, L"FileDescription"));
+
+    HRSRC found = FindResourceW(library.module(), MAKEINTRESOURCEW(2), MAKEINTRESOURCEW(24));
+    ASSERT_NE(nullptr, found);
+    const char* manifest =
+        static_cast<const char*>(LockResource(LoadResource(library.module(), found)));
+    const std::string text(manifest, SizeofResource(library.module(), found));
+    EXPECT_NE(std::string::npos,
+              text.find("name=\"Vantora.Printing.PSDriver\" version=\"5.1.0.0\""));
+    EXPECT_NE(std::string::npos, text.find("processorArchitecture=\"amd64\""));
+    EXPECT_NE(std::string::npos,
+              text.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""));
+}
+
+}  // namespace
