@@ -15,3 +15,9 @@ if(CLANG_FORMAT)
            COMMAND ${CMAKE_SOURCE_DIR}/tools/check-format.sh ${CLANG_FORMAT}
            WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
 endif()
+
+# A benchmark of the DevMode operations with the counting fakes; a program, not a test.
+add_executable(devmode_bench ${CMAKE_SOURCE_DIR}/tests/bench/devmode_bench.cpp)
+target_include_directories(devmode_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+target_compile_options(devmode_bench PRIVATE ${PLUGIN_WARNINGS})
+target_link_libraries(devmode_bench PRIVATE plugin_core)

@@ -30,17 +30,16 @@ set(PLUGIN_MANIFEST ${CMAKE_BINARY_DIR}/plugin.manifest)
 configure_file(${CMAKE_SOURCE_DIR}/resources/plugin.manifest.in ${PLUGIN_MANIFEST} @ONLY)
 configure_file(${CMAKE_SOURCE_DIR}/resources/plugin.rc.in ${CMAKE_BINARY_DIR}/plugin.rc @ONLY)
 
+file(GLOB WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp)
 add_library(plugin_dll SHARED
-  src/platform/win32/dll_main.cpp
-  src/platform/win32/win32_platform.cpp
-  src/platform/win32/host_layout_checks.cpp
+  ${WIN32_SOURCES}
   ${CMAKE_BINARY_DIR}/plugin.rc
   resources/plugin.def
 )
 set_target_properties(plugin_dll PROPERTIES OUTPUT_NAME "${PLUGIN_PREFIX}U" PREFIX ""
                       SUFFIX ".DLL")
 target_compile_options(plugin_dll PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${PLUGIN_WARNINGS}>)
-target_link_libraries(plugin_dll PRIVATE plugin_core shlwapi)
+target_link_libraries(plugin_dll PRIVATE plugin_core shlwapi winspool)
 target_link_options(plugin_dll PRIVATE ${STATIC_RUNTIME} -s -Wl,--enable-stdcall-fixup)
 set_property(SOURCE ${CMAKE_BINARY_DIR}/plugin.rc APPEND PROPERTY OBJECT_DEPENDS
              ${PLUGIN_MANIFEST} ${CMAKE_SOURCE_DIR}/resources/version.rc)
@@ -50,11 +49,17 @@ add_test(NAME dll_exports_and_imports
                  $<TARGET_FILE:plugin_dll> ${PE_MAGIC})
 
 # --- The host simulator -------------------------------------------------------------------
-add_library(host_sim STATIC host/plugin_host.cpp)
+file(GLOB HOST_SIM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/*.cpp)
+list(REMOVE_ITEM HOST_SIM_SOURCES ${CMAKE_SOURCE_DIR}/host/host_main.cpp)
+add_library(host_sim STATIC ${HOST_SIM_SOURCES})
 target_include_directories(host_sim PUBLIC ${CMAKE_SOURCE_DIR}/host ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(host_sim PRIVATE ${PLUGIN_WARNINGS})
+# Wine shows the Unix root as drive Z:, so the repository's models/ folder is reachable.
+string(REPLACE "/" "\\\\" MODELS_FOLDER_WINE "Z:${CMAKE_SOURCE_DIR}/models")
 target_compile_definitions(host_sim PUBLIC
-                           PLUGIN_DLL_NAME=L"${PLUGIN_PREFIX}U.DLL" UNICODE _UNICODE)
+                           PLUGIN_DLL_NAME=L"${PLUGIN_PREFIX}U.DLL"
+                           MODELS_FOLDER=L"${MODELS_FOLDER_WINE}" UNICODE _UNICODE)
+target_link_libraries(host_sim PUBLIC plugin_core winspool)
 
 add_executable(host_simulator host/host_main.cpp)
 target_compile_options(host_simulator PRIVATE ${PLUGIN_WARNINGS})

@@ -1,8 +1,12 @@
 // The host simulator: loads the plug-in the way the printer driver does and prints what
 // the plug-in answers.
+#include <windows.h>
+
 #include <cstdio>
 #include <string>
 
+#include "devmode_calls.h"
+#include "model_install.h"
 #include "plugin_host.h"
 
 namespace {
@@ -58,6 +62,45 @@ void ShowColorProfile(host::IPrintOemUI* plugIn) {
     }
 }
 
+// Installs one sample model, then asks the plug-in for the model's default private record
+// and its resolution list, as the driver does for a new printer.
+bool ShowModel(host::IPrintOemUI* plugIn, const hostsim::ModelSpec& model) {
+    std::printf("\nModel \"%ls\" (data file %ls)\n", model.printerName, model.dataFile);
+    std::wstring error;
+    if (!hostsim::InstallModel(model, &error)) {
+        std::printf("  install failed: %ls\n", error.c_str());
+        return false;
+    }
+    hostsim::OpenedPrinter printer(model.printerName);
+    if (!printer) {
+        std::printf("  OpenPrinterW failed: %lu\n", GetLastError());
+        return false;
+    }
+    const auto size =
+        hostsim::CallDevMode(plugIn, host::kOemDmSize, printer.get(), nullptr, nullptr, 0);
+    std::printf("  DevMode(OEMDM_SIZE): %s, cbBufSize %lu\n",
+                hostsim::ResultName(size.result).c_str(),
+                static_cast<unsigned long>(size.bufferSize));
+    auto record = hostsim::NewRecord(0);
+    const auto defaults =
+        hostsim::CallDevMode(plugIn, host::kOemDmDefault, printer.get(), nullptr, record.data());
+    std::printf("  DevMode(OEMDM_DEFAULT): %s; the default record:\n%s",
+                hostsim::ResultName(defaults.result).c_str(),
+                hostsim::DescribeRecord(record.data()).c_str());
+
+    LONG pairs[3][2] = {{150, 150}, {300, 300}, {600, 600}};
+    host::DWORD result = 0;
+    const host::HRESULT caps = plugIn->DeviceCapabilities(
+        nullptr, printer.get(),
+        reinterpret_cast<char16_t*>(const_cast<wchar_t*>(model.printerName)),
+        host::kDcEnumResolutions, pairs, nullptr, nullptr, 3, &result);
+    std::printf(
+        "  DeviceCapabilities(DC_ENUMRESOLUTIONS, 150/300/600): %s -> %ldx%ld %ldx%ld %ldx%ld\n",
+        hostsim::ResultName(caps).c_str(), pairs[0][0], pairs[0][1], pairs[1][0], pairs[1][1],
+        pairs[2][0], pairs[2][1]);
+    return defaults.result == host::kSOk;
+}
+
 }  // namespace
 
 int wmain() {
@@ -78,11 +121,16 @@ int wmain() {
                 hostsim::ResultName(plugIn->PublishDriverInterface(&driver)).c_str());
     ShowGetInfo(plugIn);
     ShowColorProfile(plugIn);
+    bool modelsShown = true;
+    for (const hostsim::ModelSpec& model : hostsim::SampleModels()) {
+        modelsShown = ShowModel(plugIn, model) && modelsShown;
+    }
+    std::printf("\n");
     std::printf("  DllCanUnloadNow while the object lives: %s\n",
                 hostsim::ResultName(library.CanUnloadNow()).c_str());
     plugIn->Release();
     std::printf("  DllCanUnloadNow after the last Release: %s\n",
                 hostsim::ResultName(library.CanUnloadNow()).c_str());
     std::printf("  host driver interface references left: %ld\n", driver.references());
-    return 0;
+    return modelsShown ? 0 : 1;
 }

@@ -3,6 +3,7 @@
 // tests/fakes/. Nothing here includes a Windows header.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -66,11 +67,67 @@ class Module {
     virtual void* ActivationContext() const = 0;
 };
 
+// Blocks on a heap: the host's plug-in heap (hOEMHeap) when a handle is given, the
+// process heap when the handle is null. Blocks come back zero-filled.
+class Heap {
+  public:
+    virtual ~Heap() = default;
+    virtual void* Alloc(void* heap, std::size_t bytes) = 0;
+    // Grows or shrinks a block; null on failure, the old block then stays valid.
+    virtual void* ReAlloc(void* heap, void* block, std::size_t bytes) = 0;
+    virtual void Free(void* heap, void* block) = 0;
+};
+
+// The print spooler. Calls return the Win32 error code: 0 on success.
+class Spooler {
+  public:
+    virtual ~Spooler() = default;
+    // GetPrinterDriverW for the running environment; *needed gets the bytes needed.
+    virtual std::uint32_t ReadDriverInfo(void* printer, std::uint32_t level, void* buffer,
+                                         std::uint32_t bytes, std::uint32_t* needed) = 0;
+    // GetPrinterDriverDirectoryW (local machine, running environment, level 1), into a
+    // buffer of `units` UTF-16 units.
+    virtual std::uint32_t DriverDirectory(char16_t* buffer, std::uint32_t units) = 0;
+    // GetPrinterDataW / SetPrinterDataW.
+    virtual std::uint32_t ReadPrinterData(void* printer, std::u16string_view name,
+                                          std::uint32_t* type, void* data, std::uint32_t bytes,
+                                          std::uint32_t* needed) = 0;
+    virtual std::uint32_t WritePrinterData(void* printer, std::u16string_view name,
+                                           std::uint32_t type, const void* data,
+                                           std::uint32_t bytes) = 0;
+};
+
+// Windows profile (INI) files, with the semantics of GetPrivateProfileIntW and
+// GetPrivateProfileStringW.
+class ProfileFiles {
+  public:
+    virtual ~ProfileFiles() = default;
+    virtual std::uint32_t GetInt(std::u16string_view section, std::u16string_view key,
+                                 std::int32_t defaultValue, std::u16string_view path) = 0;
+    // Copies at most units - 1 characters and a terminator; returns the characters copied.
+    virtual std::uint32_t GetString(std::u16string_view section, std::u16string_view key,
+                                    std::u16string_view defaultValue, char16_t* buffer,
+                                    std::uint32_t units, std::u16string_view path) = 0;
+};
+
+// Facts about the running system.
+class SystemInfo {
+  public:
+    virtual ~SystemInfo() = default;
+    virtual std::uint16_t UserDefaultLangId() const = 0;
+    virtual std::uint16_t SystemDefaultLangId() const = 0;
+    virtual std::uint32_t WindowsMajorVersion() const = 0;
+};
+
 // Every port the core uses, handed to the plug-in object by the DLL (or by a test).
 struct Platform {
     LastError* lastError = nullptr;
     Registry* registry = nullptr;
     Module* module = nullptr;
+    Heap* heap = nullptr;
+    Spooler* spooler = nullptr;
+    ProfileFiles* profiles = nullptr;
+    SystemInfo* system = nullptr;
 };
 
 }  // namespace platform

@@ -1,8 +1,15 @@
 #include "plugin/device_capabilities.h"
 
+#include "profile/driver_info.h"
+
 namespace plugin {
 
-// No model profile is read yet: a model without resolution adjustments.
-ResolutionIndexes ReadResolutionIndexes(const platform::Platform&, host::HANDLE) { return {}; }
+ResolutionIndexes ReadResolutionIndexes(const platform::Platform& platform, host::HANDLE printer) {
+    profile::PrinterProfile profile(platform, printer);
+    ResolutionIndexes indexes;
+    indexes.resolution300Index = profile.ReadInt(u"FUNCTION", u"Resolution300Index");
+    indexes.quality300Index = profile.ReadInt(u"FUNCTION", u"Quality300Index");
+    return indexes;
+}
 
 }  // namespace plugin

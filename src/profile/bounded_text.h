@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <string>
 #include <string_view>
 
 namespace text {
@@ -39,6 +40,7 @@ class FormatArg {
     FormatArg(unsigned long v) : kind_(Kind::kUnsigned), unsigned_(v) {}
     FormatArg(unsigned long long v) : kind_(Kind::kUnsigned), unsigned_(v) {}
     FormatArg(std::u16string_view v) : kind_(Kind::kText), text_(v) {}
+    FormatArg(const std::u16string& v) : kind_(Kind::kText), text_(v) {}
     FormatArg(const char16_t* v) : kind_(Kind::kText), text_(v ? v : u"") {}
 
     Kind kind() const { return kind_; }

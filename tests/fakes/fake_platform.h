@@ -2,6 +2,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "platform/ports.h"
+#include "plugin/host_interface.h"
 
 namespace fakes {
 
@@ -152,16 +154,199 @@ class FakeModule final : public platform::Module {
     void* context = nullptr;
 };
 
+// A heap of zero-filled malloc blocks that counts its calls and can be told to fail.
+class FakeHeap final : public platform::Heap {
+  public:
+    FakeHeap() = default;
+    FakeHeap(const FakeHeap&) = delete;
+    FakeHeap& operator=(const FakeHeap&) = delete;
+    ~FakeHeap() override {
+        for (auto& [block, size] : blocks_) std::free(block);
+    }
+
+    void* Alloc(void* heap, std::size_t bytes) override {
+        ++allocs;
+        lastHeap = heap;
+        if (failAlloc) return nullptr;
+        void* block = std::calloc(bytes == 0 ? 1 : bytes, 1);
+        if (block != nullptr) blocks_[block] = bytes;
+        return block;
+    }
+    void* ReAlloc(void* heap, void* block, std::size_t bytes) override {
+        ++reallocs;
+        lastHeap = heap;
+        const auto it = blocks_.find(block);
+        if (failAlloc || it == blocks_.end()) return nullptr;
+        const std::size_t old = it->second;
+        void* grown = std::realloc(block, bytes == 0 ? 1 : bytes);
+        if (grown == nullptr) return nullptr;
+        blocks_.erase(it);
+        if (bytes > old) std::memset(static_cast<unsigned char*>(grown) + old, 0, bytes - old);
+        blocks_[grown] = bytes;
+        return grown;
+    }
+    void Free(void* heap, void* block) override {
+        ++frees;
+        lastHeap = heap;
+        const auto it = blocks_.find(block);
+        if (it == blocks_.end()) return;
+        blocks_.erase(it);
+        std::free(block);
+    }
+
+    // Blocks handed out and not yet freed.
+    std::size_t live() const { return blocks_.size(); }
+
+    bool failAlloc = false;
+    int allocs = 0;
+    int reallocs = 0;
+    int frees = 0;
+    void* lastHeap = nullptr;
+
+  private:
+    std::map<void*, std::size_t> blocks_;
+};
+
+// The print spooler of one installed driver: level-2 driver information built into the
+// caller's buffer the way the spooler does (strings after the structure, inside the buffer),
+// the driver directory and a printer-data store. Calls are counted.
+class FakeSpooler final : public platform::Spooler {
+  public:
+    static constexpr std::uint32_t kErrorFileNotFound = 2;
+    static constexpr std::uint32_t kErrorInsufficientBuffer = 122;
+    static constexpr std::uint32_t kErrorInvalidLevel = 124;
+    static constexpr std::uint32_t kErrorMoreData = 234;
+    static constexpr std::uint32_t kErrorUnknownPrinterDriver = 1797;
+
+    struct Data {
+        std::uint32_t type = 0;
+        std::vector<unsigned char> bytes;
+    };
+
+    std::uint32_t ReadDriverInfo(void* printer, std::uint32_t level, void* buffer,
+                                 std::uint32_t bytes, std::uint32_t* needed) override {
+        ++driverQueries;
+        lastPrinter = printer;
+        if (needed != nullptr) *needed = 0;
+        if (driverMissing) return kErrorUnknownPrinterDriver;
+        if (level != 2) return kErrorInvalidLevel;
+        const std::u16string* strings[] = {&driverName, &environment, &driverPath, &dataFile,
+                                           &configFile};
+        std::size_t size = sizeof(host::DRIVER_INFO_2W);
+        for (const std::u16string* s : strings) size += (s->size() + 1) * sizeof(char16_t);
+        if (needed != nullptr) *needed = static_cast<std::uint32_t>(size);
+        if (buffer == nullptr || bytes < size) return kErrorInsufficientBuffer;
+
+        auto* base = static_cast<unsigned char*>(buffer);
+        std::size_t at = sizeof(host::DRIVER_INFO_2W);
+        char16_t* placed[5] = {};
+        for (std::size_t i = 0; i < 5; ++i) {
+            placed[i] = reinterpret_cast<char16_t*>(base + at);
+            const std::size_t n = (strings[i]->size() + 1) * sizeof(char16_t);
+            std::memcpy(base + at, strings[i]->c_str(), n);
+            at += n;
+        }
+        host::DRIVER_INFO_2W info{};
+        info.cVersion = 3;
+        info.pName = placed[0];
+        info.pEnvironment = placed[1];
+        info.pDriverPath = placed[2];
+        info.pDataFile = placed[3];
+        info.pConfigFile = placed[4];
+        std::memcpy(base, &info, sizeof info);
+        ++driverAnswers;
+        return 0;
+    }
+
+    std::uint32_t DriverDirectory(char16_t* buffer, std::uint32_t units) override {
+        ++directoryQueries;
+        if (buffer == nullptr || units < driverDirectory.size() + 1)
+            return kErrorInsufficientBuffer;
+        std::memcpy(buffer, driverDirectory.c_str(), (driverDirectory.size() + 1) * 2);
+        return 0;
+    }
+
+    std::uint32_t ReadPrinterData(void* printer, std::u16string_view name, std::uint32_t* type,
+                                  void* data, std::uint32_t bytes, std::uint32_t* needed) override {
+        ++dataReads;
+        lastPrinter = printer;
+        const auto it = printerData.find(FakeRegistry::Lower(name));
+        if (it == printerData.end()) return kErrorFileNotFound;
+        const auto size = static_cast<std::uint32_t>(it->second.bytes.size());
+        if (type != nullptr) *type = it->second.type;
+        if (needed != nullptr) *needed = size;
+        if (data == nullptr || bytes < size) return kErrorMoreData;
+        std::memcpy(data, it->second.bytes.data(), size);
+        return 0;
+    }
+
+    std::uint32_t WritePrinterData(void* printer, std::u16string_view name, std::uint32_t type,
+                                   const void* data, std::uint32_t bytes) override {
+        ++dataWrites;
+        lastPrinter = printer;
+        Data& d = printerData[FakeRegistry::Lower(name)];
+        d.type = type;
+        const auto* p = static_cast<const unsigned char*>(data);
+        d.bytes.assign(p, p + (p != nullptr ? bytes : 0));
+        return 0;
+    }
+
+    // Test helpers.
+    void SetDword(std::u16string_view name, std::uint32_t value) {
+        WritePrinterData(nullptr, name, platform::kRegDword, &value, sizeof value);
+        --dataWrites;
+    }
+    void SetString(std::u16string_view name, std::u16string_view s) {
+        const std::u16string terminated(s);
+        WritePrinterData(nullptr, name, platform::kRegSz, terminated.c_str(),
+                         static_cast<std::uint32_t>((terminated.size() + 1) * 2));
+        --dataWrites;
+    }
+
+    std::u16string driverName = u"Corvel PS";
+    std::u16string environment = u"Windows x64";
+    std::u16string driverPath = u"C:\\Drivers\\3\\PSCRIPT5.DLL";
+    std::u16string dataFile = u"C:\\Drivers\\3\\CVL.PPD";
+    std::u16string configFile = u"C:\\Drivers\\3\\PS5UI.DLL";
+    std::u16string driverDirectory = u"C:\\Drivers";
+    bool driverMissing = false;
+    std::map<std::u16string, Data> printerData;  // by lower-case name
+
+    int driverQueries = 0;  // GetPrinterDriver calls, the sizing calls included
+    int driverAnswers = 0;  // calls that returned the driver information
+    int directoryQueries = 0;
+    int dataReads = 0;
+    int dataWrites = 0;
+    void* lastPrinter = nullptr;
+};
+
+class FakeSystemInfo final : public platform::SystemInfo {
+  public:
+    std::uint16_t UserDefaultLangId() const override { return userLangId; }
+    std::uint16_t SystemDefaultLangId() const override { return systemLangId; }
+    std::uint32_t WindowsMajorVersion() const override { return windowsMajor; }
+
+    std::uint16_t userLangId = 0x0409;
+    std::uint16_t systemLangId = 0x0409;
+    std::uint32_t windowsMajor = 10;
+};
+
 // All fakes together, wired into a platform::Platform.
 struct FakePlatform {
     FakeLastError lastError;
     FakeRegistry registry;
     FakeModule module;
+    FakeHeap heap;
+    FakeSpooler spooler;
+    FakeSystemInfo system;
     platform::Platform ports() {
         platform::Platform p;
         p.lastError = &lastError;
         p.registry = &registry;
         p.module = &module;
+        p.heap = &heap;
+        p.spooler = &spooler;
+        p.system = &system;
         return p;
     }
 };

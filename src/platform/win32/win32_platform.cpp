@@ -1,6 +1,7 @@
 #include "platform/win32/win32_platform.h"
 
 #include <shlwapi.h>
+#include <winspool.h>
 
 #include <new>
 #include <string>
@@ -104,10 +105,87 @@ void Win32Module::Detach() {
     module_ = nullptr;
 }
 
+void* Win32Heap::Alloc(void* heap, std::size_t bytes) {
+    return HeapAlloc(heap != nullptr ? heap : GetProcessHeap(), HEAP_ZERO_MEMORY, bytes);
+}
+
+void* Win32Heap::ReAlloc(void* heap, void* block, std::size_t bytes) {
+    return HeapReAlloc(heap != nullptr ? heap : GetProcessHeap(), HEAP_ZERO_MEMORY, block, bytes);
+}
+
+void Win32Heap::Free(void* heap, void* block) {
+    if (block != nullptr) HeapFree(heap != nullptr ? heap : GetProcessHeap(), 0, block);
+}
+
+std::uint32_t Win32Spooler::ReadDriverInfo(void* printer, std::uint32_t level, void* buffer,
+                                           std::uint32_t bytes, std::uint32_t* needed) {
+    DWORD need = 0;
+    if (GetPrinterDriverW(printer, nullptr, level, static_cast<BYTE*>(buffer), bytes, &need)) {
+        if (needed != nullptr) *needed = need;
+        return ERROR_SUCCESS;
+    }
+    const DWORD error = GetLastError();
+    if (needed != nullptr) *needed = need;
+    return error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
+}
+
+std::uint32_t Win32Spooler::DriverDirectory(char16_t* buffer, std::uint32_t units) {
+    DWORD need = 0;
+    if (GetPrinterDriverDirectoryW(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(buffer),
+                                   units * sizeof(char16_t), &need)) {
+        return ERROR_SUCCESS;
+    }
+    const DWORD error = GetLastError();
+    return error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
+}
+
+std::uint32_t Win32Spooler::ReadPrinterData(void* printer, std::u16string_view name,
+                                            std::uint32_t* type, void* data, std::uint32_t bytes,
+                                            std::uint32_t* needed) {
+    DWORD valueType = 0;
+    DWORD need = 0;
+    const DWORD status = GetPrinterDataW(printer, const_cast<wchar_t*>(Terminated(name).c_str()),
+                                         &valueType, static_cast<BYTE*>(data), bytes, &need);
+    if (type != nullptr) *type = valueType;
+    if (needed != nullptr) *needed = need;
+    return status;
+}
+
+std::uint32_t Win32Spooler::WritePrinterData(void* printer, std::u16string_view name,
+                                             std::uint32_t type, const void* data,
+                                             std::uint32_t bytes) {
+    return SetPrinterDataW(printer, const_cast<wchar_t*>(Terminated(name).c_str()), type,
+                           static_cast<BYTE*>(const_cast<void*>(data)), bytes);
+}
+
+std::uint32_t Win32ProfileFiles::GetInt(std::u16string_view section, std::u16string_view key,
+                                        std::int32_t defaultValue, std::u16string_view path) {
+    return GetPrivateProfileIntW(Terminated(section).c_str(), Terminated(key).c_str(), defaultValue,
+                                 Terminated(path).c_str());
+}
+
+std::uint32_t Win32ProfileFiles::GetString(std::u16string_view section, std::u16string_view key,
+                                           std::u16string_view defaultValue, char16_t* buffer,
+                                           std::uint32_t units, std::u16string_view path) {
+    if (buffer == nullptr || units == 0) return 0;
+    return GetPrivateProfileStringW(
+        Terminated(section).c_str(), Terminated(key).c_str(), Terminated(defaultValue).c_str(),
+        reinterpret_cast<wchar_t*>(buffer), units, Terminated(path).c_str());
+}
+
+std::uint32_t Win32SystemInfo::WindowsMajorVersion() const {
+    // GetVersion reports the major version in its low byte.
+    return LOBYTE(LOWORD(GetVersion()));
+}
+
 Win32Platform::Win32Platform() {
     ports_.lastError = &lastError_;
     ports_.registry = &registry_;
     ports_.module = &module_;
+    ports_.heap = &heap_;
+    ports_.spooler = &spooler_;
+    ports_.profiles = &profiles_;
+    ports_.system = &system_;
 }
 
 }  // namespace win32

@@ -42,6 +42,40 @@ class Win32Module final : public platform::Module {
     UniqueActCtx context_;
 };
 
+class Win32Heap final : public platform::Heap {
+  public:
+    void* Alloc(void* heap, std::size_t bytes) override;
+    void* ReAlloc(void* heap, void* block, std::size_t bytes) override;
+    void Free(void* heap, void* block) override;
+};
+
+class Win32Spooler final : public platform::Spooler {
+  public:
+    std::uint32_t ReadDriverInfo(void* printer, std::uint32_t level, void* buffer,
+                                 std::uint32_t bytes, std::uint32_t* needed) override;
+    std::uint32_t DriverDirectory(char16_t* buffer, std::uint32_t units) override;
+    std::uint32_t ReadPrinterData(void* printer, std::u16string_view name, std::uint32_t* type,
+                                  void* data, std::uint32_t bytes, std::uint32_t* needed) override;
+    std::uint32_t WritePrinterData(void* printer, std::u16string_view name, std::uint32_t type,
+                                   const void* data, std::uint32_t bytes) override;
+};
+
+class Win32ProfileFiles final : public platform::ProfileFiles {
+  public:
+    std::uint32_t GetInt(std::u16string_view section, std::u16string_view key,
+                         std::int32_t defaultValue, std::u16string_view path) override;
+    std::uint32_t GetString(std::u16string_view section, std::u16string_view key,
+                            std::u16string_view defaultValue, char16_t* buffer, std::uint32_t units,
+                            std::u16string_view path) override;
+};
+
+class Win32SystemInfo final : public platform::SystemInfo {
+  public:
+    std::uint16_t UserDefaultLangId() const override { return GetUserDefaultLangID(); }
+    std::uint16_t SystemDefaultLangId() const override { return GetSystemDefaultLangID(); }
+    std::uint32_t WindowsMajorVersion() const override;
+};
+
 // The process-wide platform handed to the plug-in objects.
 class Win32Platform {
   public:
@@ -53,6 +87,10 @@ class Win32Platform {
     Win32LastError lastError_;
     Win32Registry registry_;
     Win32Module module_;
+    Win32Heap heap_;
+    Win32Spooler spooler_;
+    Win32ProfileFiles profiles_;
+    Win32SystemInfo system_;
     platform::Platform ports_;
 };
 

@@ -1,0 +1,126 @@
+#include "model_install.h"
+
+#include <winspool.h>
+
+namespace hostsim {
+namespace {
+
+// Names every file of the models folder that belongs to the model: those whose name
+// starts with the data file's base.
+std::vector<std::wstring> ModelFiles(const ModelSpec& model) {
+    std::wstring base = model.dataFile;
+    base = base.substr(0, base.find(L'.'));
+    std::vector<std::wstring> files;
+    WIN32_FIND_DATAW found;
+    const std::wstring pattern = ModelsFolder() + L"\\" + base + L"*";
+    HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return files;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.push_back(found.cFileName);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return files;
+}
+
+// Any file will do for the driver's own modules: the spooler only records their names.
+bool PlaceholderFile(const std::wstring& path) {
+    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+}
+
+}  // namespace
+
+const std::vector<ModelSpec>& SampleModels() {
+    static const std::vector<ModelSpec> models = {
+        {L"Talen ColorPrint C5", L"Talen ColorPrint C5 PS", L"CVLC5.PPD"},
+        {L"Vantora Mono M2", L"Vantora Mono M2 PS", L"CVLM2.PPD"},
+    };
+    return models;
+}
+
+const ModelSpec* FindModel(const std::wstring& printerName) {
+    for (const ModelSpec& model : SampleModels()) {
+        if (printerName == model.printerName) return &model;
+    }
+    return nullptr;
+}
+
+std::wstring ModelsFolder() { return MODELS_FOLDER; }
+
+std::wstring DriverFolder3() {
+    wchar_t folder[MAX_PATH] = {};
+    DWORD needed = 0;
+    if (!GetPrinterDriverDirectoryW(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(folder),
+                                    sizeof folder, &needed)) {
+        return L"";
+    }
+    return std::wstring(folder) + L"\\3\\";
+}
+
+bool InstallModel(const ModelSpec& model, std::wstring* error) {
+    auto fail = [&](const std::wstring& what) {
+        if (error != nullptr) *error = what + L" (error " + std::to_wstring(GetLastError()) + L")";
+        return false;
+    };
+    const std::wstring folder = DriverFolder3();
+    if (folder.empty()) return fail(L"no driver directory");
+    CreateDirectoryW(folder.c_str(), nullptr);
+
+    std::vector<std::wstring> files = ModelFiles(model);
+    if (files.empty()) return fail(L"no model files for " + std::wstring(model.dataFile));
+    for (const std::wstring& name : files) {
+        const std::wstring from = ModelsFolder() + L"\\" + name;
+        if (!CopyFileW(from.c_str(), (folder + name).c_str(), FALSE)) {
+            return fail(L"cannot copy " + from);
+        }
+    }
+    if (!PlaceholderFile(folder + L"PSCRIPT5.DLL") || !PlaceholderFile(folder + L"PS5UI.DLL")) {
+        return fail(L"cannot create the driver's module files");
+    }
+
+    // Dependent files: a list of names, each terminated, ending with an empty name.
+    std::wstring dependent;
+    for (const std::wstring& name : files) dependent += name + L'\0';
+    dependent += L'\0';
+
+    DRIVER_INFO_3W driver = {};
+    driver.cVersion = 3;
+    driver.pName = const_cast<wchar_t*>(model.driverName);
+    driver.pDriverPath = const_cast<wchar_t*>(L"PSCRIPT5.DLL");
+    driver.pDataFile = const_cast<wchar_t*>(model.dataFile);
+    driver.pConfigFile = const_cast<wchar_t*>(L"PS5UI.DLL");
+    driver.pDependentFiles = dependent.data();
+    driver.pDefaultDataType = const_cast<wchar_t*>(L"RAW");
+    if (!AddPrinterDriverW(nullptr, 3, reinterpret_cast<BYTE*>(&driver))) {
+        return fail(L"AddPrinterDriverW");
+    }
+
+    PRINTER_INFO_2W printer = {};
+    printer.pPrinterName = const_cast<wchar_t*>(model.printerName);
+    printer.pPortName = const_cast<wchar_t*>(L"FILE:");
+    printer.pDriverName = const_cast<wchar_t*>(model.driverName);
+    printer.pPrintProcessor = const_cast<wchar_t*>(L"winprint");
+    printer.pDatatype = const_cast<wchar_t*>(L"RAW");
+    printer.Attributes = PRINTER_ATTRIBUTE_LOCAL;
+    HANDLE added = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&printer));
+    if (added != nullptr) {
+        ClosePrinter(added);
+    } else if (GetLastError() != ERROR_PRINTER_ALREADY_EXISTS) {
+        return fail(L"AddPrinterW");
+    }
+    return true;
+}
+
+OpenedPrinter::OpenedPrinter(const wchar_t* name) {
+    if (!OpenPrinterW(const_cast<wchar_t*>(name), &handle_, nullptr)) handle_ = nullptr;
+}
+
+OpenedPrinter::~OpenedPrinter() {
+    if (handle_ != nullptr) ClosePrinter(handle_);
+}
+
+}  // namespace hostsim

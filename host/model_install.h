@@ -1,0 +1,47 @@
+// Installs a sample model into the spooler the way a printer's setup does: the model files
+// go into the driver directory's "3" folder, the driver is added at level 3 with the model's
+// data file, and a printer on "FILE:" is added for it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace hostsim {
+
+struct ModelSpec {
+    const wchar_t* printerName;
+    const wchar_t* driverName;
+    const wchar_t* dataFile;  // the driver's data file; its base names every model file
+};
+
+// The sample models under models/.
+const std::vector<ModelSpec>& SampleModels();
+const ModelSpec* FindModel(const std::wstring& printerName);
+
+// The folder holding the sample model files (the repository's models/ folder).
+std::wstring ModelsFolder();
+
+// Copies the model's files, adds its driver and printer (both kept when already there).
+// False with a reason in *error when a step fails.
+bool InstallModel(const ModelSpec& model, std::wstring* error);
+
+// The printer's handle, closed with the object.
+class OpenedPrinter {
+  public:
+    explicit OpenedPrinter(const wchar_t* name);
+    OpenedPrinter(const OpenedPrinter&) = delete;
+    OpenedPrinter& operator=(const OpenedPrinter&) = delete;
+    ~OpenedPrinter();
+    HANDLE get() const { return handle_; }
+    explicit operator bool() const { return handle_ != nullptr; }
+
+  private:
+    HANDLE handle_ = nullptr;
+};
+
+// The spooler's driver directory of the running environment followed by "\3\".
+std::wstring DriverFolder3();
+
+}  // namespace hostsim

@@ -1,0 +1,106 @@
+#include "devmode/session_link.h"
+
+#include <chrono>
+#include <mutex>
+#include <unordered_map>
+
+#include "devmode/oem_devmode.h"
+
+namespace devmode {
+namespace {
+
+// Successive keys differ in many bits (an odd step visits every 32-bit value before
+// repeating), and the first key depends on the process and the moment it starts, so a stale
+// key from an earlier sheet or another process is unlikely to name a live session.
+constexpr std::uint32_t kKeyStep = 0x9E3779B9u;
+
+std::uint32_t Mix(std::uint64_t x) {
+    x ^= x >> 30;
+    x *= 0xBF58476D1CE4E5B9ull;
+    x ^= x >> 27;
+    x *= 0x94D049BB133111EBull;
+    x ^= x >> 31;
+    return static_cast<std::uint32_t>(x ^ (x >> 32));
+}
+
+class SessionTable {
+  public:
+    SessionTable() {
+        const auto now =
+            static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+        // The table's own address varies with the process's address-space layout.
+        next_ = Mix(now ^ reinterpret_cast<std::uintptr_t>(this));
+    }
+
+    std::uint32_t Register(void* session) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        // At most as many tries as there are live keys, plus the zero key.
+        for (std::size_t tries = 0; tries <= sessions_.size() + 1; ++tries) {
+            const std::uint32_t key = next_;
+            next_ += kKeyStep;
+            if (key == 0 || sessions_.count(key) != 0) continue;
+            sessions_.emplace(key, session);
+            return key;
+        }
+        return 0;
+    }
+
+    void Unregister(std::uint32_t key) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        sessions_.erase(key);
+    }
+
+    void* Find(std::uint32_t key) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const auto it = sessions_.find(key);
+        return it == sessions_.end() ? nullptr : it->second;
+    }
+
+  private:
+    std::mutex mutex_;
+    std::uint32_t next_;
+    std::unordered_map<std::uint32_t, void*> sessions_;
+};
+
+SessionTable& Table() {
+    static SessionTable table;
+    return table;
+}
+
+}  // namespace
+
+std::uint32_t RegisterSession(void* session) noexcept {
+    if (session == nullptr) return 0;
+    try {
+        return Table().Register(session);
+    } catch (...) {
+        return 0;
+    }
+}
+
+void UnregisterSession(std::uint32_t key) noexcept {
+    if (key == 0) return;
+    try {
+        Table().Unregister(key);
+    } catch (...) {
+    }
+}
+
+void* FindSession(std::uint32_t key) noexcept {
+    if (key == 0) return nullptr;
+    try {
+        return Table().Find(key);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+void WriteSessionLink(void* record, std::uint32_t key) noexcept {
+    if (record != nullptr) Set(record, kSessionLink, key);
+}
+
+std::uint32_t ReadSessionLink(const void* record) noexcept {
+    return record != nullptr ? Get(record, kSessionLink) : 0;
+}
+
+}  // namespace devmode

@@ -1,0 +1,423 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "devmode/devmode_handler.h"
+#include "devmode/oem_devmode.h"
+#include "fakes/fake_platform.h"
+
+namespace {
+
+using namespace devmode;
+
+constexpr unsigned char kSentinel = 0xCC;
+
+// Model profiles as GetPrivateProfileIntW reads them: text values, a leading decimal number
+// (optionally negative) taken, anything else 0, a missing key the default.
+class IntProfiles final : public platform::ProfileFiles {
+  public:
+    std::uint32_t GetInt(std::u16string_view section, std::u16string_view key,
+                         std::int32_t defaultValue, std::u16string_view path) override {
+        ++reads;
+        paths.emplace_back(path);
+        const auto it = values.find({std::u16string(section), std::u16string(key)});
+        if (it == values.end()) return static_cast<std::uint32_t>(defaultValue);
+        const std::u16string& v = it->second;
+        std::size_t i = v.size() > 0 && v[0] == u'-' ? 1 : 0;
+        std::uint32_t n = 0;
+        for (; i < v.size() && v[i] >= u'0' && v[i] <= u'9'; ++i) n = n * 10 + (v[i] - u'0');
+        return v.size() > 0 && v[0] == u'-' ? 0u - n : n;
+    }
+    std::uint32_t GetString(std::u16string_view, std::u16string_view, std::u16string_view,
+                            char16_t* buffer, std::uint32_t units, std::u16string_view) override {
+        if (buffer != nullptr && units > 0) buffer[0] = u'\0';
+        return 0;
+    }
+
+    std::map<std::pair<std::u16string, std::u16string>, std::u16string> values;
+    std::vector<std::u16string> paths;
+    int reads = 0;
+};
+
+// A record buffer one byte off alignment, filled with a sentinel, with guard bytes after it.
+struct Record {
+    Record() : storage(1 + kSize + 16, kSentinel) {}
+    unsigned char* data() { return storage.data() + 1; }
+    unsigned char at(std::size_t offset) { return data()[offset]; }
+    bool untouched(std::size_t offset, std::size_t width) {
+        for (std::size_t i = 0; i < width; ++i) {
+            if (data()[offset + i] != kSentinel) return false;
+        }
+        return true;
+    }
+    std::vector<unsigned char> storage;
+};
+
+class DevModeTest : public ::testing::Test {
+  protected:
+    DevModeTest() {
+        ports = fakes.ports();
+        ports.profiles = &profiles;
+    }
+
+    void Run(host::DWORD mode, void* in, void* out, host::DWORD bufSize = kSize) {
+        host::OEMDMPARAM param{};
+        param.cbSize = sizeof param;
+        param.hPrinter = printer;
+        param.pOEMDMIn = in;
+        param.pOEMDMOut = out;
+        param.cbBufSize = bufSize;
+        HandleDevMode(ports, mode, param);
+    }
+
+    // Every key the record takes from the profile, with a distinct value.
+    void FillProfile() {
+        profiles.values = {{{u"Common", u"PrinterInstalledHDD"}, u"1"},
+                           {{u"DEFAULTDEVMODE", u"iResolution"}, u"600"},
+                           {{u"Common", u"GraphicsCopiesSetting"}, u"1"},
+                           {{u"Common", u"PrinterHDD"}, u"70001"},  // 0x11171
+                           {{u"Common", u"PrinterJobAccounting"}, u"-1"},
+                           {{u"Common", u"CriticalMemorySize"}, u"305432421"},  // 0x12348765
+                           {{u"Common", u"PrinterMemory"}, u"512MB"},
+                           {{u"Common", u"RAMCollate"}, u"yes"},
+                           {{u"FUNCTION", u"DuplexOptions"}, u"3"}};
+    }
+
+    // Bytes no DevMode operation may write.
+    static void ExpectUnwrittenBytesKept(Record& r) {
+        for (const LayoutEntry& e : kLayout) {
+            if (e.kind != Kind::kField) {
+                EXPECT_TRUE(r.untouched(e.offset, e.width)) << e.offset;
+            }
+        }
+        EXPECT_TRUE(r.untouched(kSessionLink.offset, kSessionLink.width));
+        EXPECT_TRUE(r.untouched(kSize, 16)) << "guard after the record";
+        EXPECT_EQ(kSentinel, r.storage[0]) << "guard before the record";
+    }
+
+    // A record of this plug-in with a non-default value in every copied field.
+    static void FillSettings(void* r) {
+        Set(r, kDwSize, kSize);
+        Set(r, kDwSignature, kSignature);
+        Set(r, kDwVersion, kVersion);
+        Set(r, kHoldItemValue, 42);
+        Set(r, kPrintModeCode, 7);
+        SetText(r, kUserId, std::u16string(20, u'U'));  // full: no terminator
+        SetText(r, kJobName, u"Quarterly report");
+        SetText(r, kPasscode, u"12345678");
+        SetText(r, kPrintAtTime, u"23:59");
+        Set(r, kGrayscaleCopies, 3);
+        Set(r, kHddInstalled, 1);
+        Set(r, kStapleOn, 1);
+        Set(r, kBookletOn, 1);
+        Set(r, kResolution, 1200);
+        Set(r, kLockedItems, kLockColor | kLockMediaType);
+        Set(r, kCopiesSettingOn, 1);
+        Set(r, kPrinterHdd, 2);
+        Set(r, kColorCopies, 4);
+        Set(r, kEncryptionMode, 1);
+        SetText(r, kLongPasscode, u"long-passcode-20-uni");
+        SetText(r, kEncryptionKey, u"key");
+        Set(r, kRegionColor, 4);
+        Set(r, kJobAccounting, 1);
+        for (std::size_t i = 0; i < kSmartCmsBits.width; ++i) {
+            static_cast<unsigned char*>(r)[kSmartCmsBits.offset + i] =
+                static_cast<unsigned char>(0x11 * (i + 1));
+        }
+        Set(r, kCriticalMemory, -70000);
+        Set(r, kPrinterMemory, 256);
+        Set(r, kRamCollate, 1);
+        Set(r, kDuplexOptions, 5);
+    }
+
+    // The settings part of two records (everything but header, HoldItemValue, SessionLink
+    // and padding) is equal.
+    static void ExpectSameSettings(const void* a, const void* b) {
+        for (const LayoutEntry& e : kLayout) {
+            if (e.kind != Kind::kField || e.offset < kPrintModeCode.offset ||
+                e.offset == kSessionLink.offset) {
+                continue;
+            }
+            EXPECT_EQ(0, std::memcmp(static_cast<const unsigned char*>(a) + e.offset,
+                                     static_cast<const unsigned char*>(b) + e.offset, e.width))
+                << e.name;
+        }
+    }
+
+    fakes::FakePlatform fakes;
+    IntProfiles profiles;
+    platform::Platform ports;
+    void* printer = reinterpret_cast<void*>(0x4711);
+};
+
+TEST(OemDevmodeLayout, EveryOffsetAndWidth) {
+    EXPECT_EQ(2404u, kSize);
+    EXPECT_EQ(0x4D534654u, kSignature);
+    EXPECT_EQ(1u, kVersion);
+    const std::vector<std::pair<std::size_t, std::size_t>> expected = {
+        {0, 4},    {4, 4},    {8, 4},    {12, 4},   {16, 2},  {18, 40},   {58, 128},
+        {186, 16}, {202, 40}, {242, 2},  {244, 4},  {248, 4}, {252, 2},   {254, 2},
+        {256, 2},  {258, 2},  {260, 1},  {261, 1},  {262, 2}, {264, 2},   {266, 2},
+        {268, 4},  {272, 2},  {274, 40}, {314, 40}, {354, 1}, {355, 1},   {356, 2},
+        {358, 10}, {368, 4},  {372, 2},  {374, 2},  {376, 2}, {378, 2026}};
+    ASSERT_EQ(expected.size(), kLayout.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(expected[i].first, kLayout[i].offset) << kLayout[i].name;
+        EXPECT_EQ(expected[i].second, kLayout[i].width) << kLayout[i].name;
+    }
+    // The named constants are the ones the table is built from; spot-check the text widths.
+    EXPECT_EQ(20u, kUserId.units);
+    EXPECT_EQ(64u, kJobName.units);
+    EXPECT_EQ(8u, kPasscode.units);
+    EXPECT_EQ(20u, kPrintAtTime.units);
+    EXPECT_EQ(20u, kLongPasscode.units);
+    EXPECT_EQ(20u, kEncryptionKey.units);
+    EXPECT_EQ(378u, kUsedBytes);
+}
+
+TEST(OemDevmodeLayout, FieldsAreLittleEndianAndStayInsideThemselves) {
+    for (const LayoutEntry& e : kLayout) {
+        if (e.kind != Kind::kField || e.width > 4) continue;
+        Record r;
+        detail::StoreLe(r.data(), e.offset, e.width, 0x04030201);
+        for (std::size_t i = 0; i < e.width; ++i) EXPECT_EQ(i + 1, r.at(e.offset + i)) << e.name;
+        EXPECT_TRUE(r.untouched(0, e.offset)) << e.name;
+        EXPECT_TRUE(r.untouched(e.offset + e.width, kSize + 16 - e.offset - e.width)) << e.name;
+    }
+    Record r;
+    Set(r.data(), kDwSignature, kSignature);
+    EXPECT_EQ(0, std::memcmp(r.data() + 4, "TFSM", 4));
+    Set(r.data(), kCriticalMemory, -2);
+    EXPECT_EQ(-2, Get(r.data(), kCriticalMemory));
+    Set(r.data(), kResolution, 0x12345);  // 16-bit fields keep the low bits
+    EXPECT_EQ(0x2345, Get(r.data(), kResolution));
+}
+
+TEST(OemDevmodeText, BoundedByTheFieldOnReadAndWrite) {
+    Record r;
+    // A field full of text has no terminator; the next field's bytes must not be read.
+    SetText(r.data(), kPasscode, u"12345678");
+    EXPECT_EQ(u"12345678", GetText(r.data(), kPasscode));
+    EXPECT_TRUE(r.untouched(kPasscode.offset + kPasscode.width(), 2));
+
+    SetText(r.data(), kPasscode, u"1234567890");  // cut to the width
+    EXPECT_EQ(u"12345678", GetText(r.data(), kPasscode));
+    SetText(r.data(), kPasscode, u"12");  // rest zero-filled
+    EXPECT_EQ(u"12", GetText(r.data(), kPasscode));
+    for (std::size_t i = 4; i < kPasscode.width(); ++i) EXPECT_EQ(0, r.at(kPasscode.offset + i));
+    EXPECT_TRUE(r.untouched(0, kPasscode.offset));
+    EXPECT_TRUE(r.untouched(kPasscode.offset + kPasscode.width(), 8));
+
+    // A cut never leaves half of a surrogate pair behind.
+    SetText(r.data(), kPasscode, u"1234567\U0001F600");
+    EXPECT_EQ(u"1234567", GetText(r.data(), kPasscode));
+
+    // Untouched sentinel bytes read as text up to the width, never beyond.
+    EXPECT_EQ(kPrintAtTime.units, GetText(r.data(), kPrintAtTime).size());
+}
+
+TEST(OemDevmodeRegion, LanguageTable) {
+    const std::vector<std::pair<std::uint16_t, int>> cases = {
+        {0x0409, 2}, {0x0809, 3}, {0x0C09, 4}, {0x1409, 1}, {0x0411, 1}, {0x0C0C, 2}, {0x040C, 3},
+        {0x1009, 2}, {0x1C09, 4}, {0x3801, 4}, {0x0401, 1}, {0x0804, 4}, {0x0412, 4}, {0x0439, 4},
+        {0x0405, 3}, {0x0407, 3}, {0x0408, 3}, {0x040E, 3}, {0x0410, 3}, {0x0413, 3}, {0x0415, 3},
+        {0x0419, 3}, {0x041A, 3}, {0x081A, 3}, {0x041D, 3}, {0x0424, 3}, {0x080A, 2}, {0x2C0A, 2},
+        {0x0C0A, 3}, {0x040A, 1}, {0x0416, 2}, {0x0816, 3}, {0x0C16, 1}, {0x0000, 1}, {0x043A, 1},
+        {0xFFFF, 1}, {0x0406, 1}};
+    for (const auto& [lang, group] : cases) {
+        EXPECT_EQ(group, RegionGroup(lang)) << std::hex << lang;
+    }
+}
+
+TEST_F(DevModeTest, SizeTouchesNoRecord) {
+    Record in, out;
+    host::OEMDMPARAM param{};
+    param.pOEMDMIn = in.data();
+    param.pOEMDMOut = out.data();
+    HandleDevMode(ports, host::kOemDmSize, param);
+    EXPECT_EQ(2404u, param.cbBufSize);
+    EXPECT_TRUE(in.untouched(0, kSize + 16));
+    EXPECT_TRUE(out.untouched(0, kSize + 16));
+    EXPECT_EQ(0, fakes.spooler.driverQueries);
+}
+
+TEST_F(DevModeTest, DefaultsFromAnEmptyProfile) {
+    fakes.system.userLangId = 0x0809;
+    Record out;
+    Run(host::kOemDmDefault, nullptr, out.data());
+    EXPECT_EQ(2404u, Get(out.data(), kDwSize));
+    EXPECT_EQ(kSignature, Get(out.data(), kDwSignature));
+    EXPECT_EQ(1u, Get(out.data(), kDwVersion));
+    EXPECT_EQ(3, out.at(kRegionColor.offset));
+    for (const LayoutEntry& e : kLayout) {
+        if (e.kind != Kind::kField || e.offset < kHoldItemValue.offset ||
+            e.offset == kSessionLink.offset || e.offset == kRegionColor.offset) {
+            continue;
+        }
+        for (std::size_t i = 0; i < e.width; ++i) EXPECT_EQ(0, out.at(e.offset + i)) << e.name;
+    }
+    ExpectUnwrittenBytesKept(out);
+    EXPECT_EQ(1, fakes.spooler.driverAnswers) << "one driver query for nine profile keys";
+    EXPECT_EQ(2, fakes.spooler.driverQueries) << "sizing call, then the read";
+    EXPECT_EQ(9, profiles.reads);
+    EXPECT_EQ(u"C:\\Drivers\\3\\CVLu.INI", profiles.paths.at(0));
+    EXPECT_EQ(printer, fakes.spooler.lastPrinter);
+    EXPECT_EQ(0u, fakes.heap.live());
+}
+
+TEST_F(DevModeTest, DefaultsTakeProfileValues) {
+    FillProfile();
+    Record out;
+    Run(host::kOemDmDefault, nullptr, out.data());
+    EXPECT_EQ(1, Get(out.data(), kHddInstalled));
+    EXPECT_EQ(600, Get(out.data(), kResolution));
+    EXPECT_EQ(1, Get(out.data(), kCopiesSettingOn));
+    EXPECT_EQ(0x1171, Get(out.data(), kPrinterHdd)) << "low 16 bits";
+    EXPECT_EQ(0xFFFF, Get(out.data(), kJobAccounting));
+    EXPECT_EQ(0x12348765, Get(out.data(), kCriticalMemory)) << "full 32 bits";
+    EXPECT_EQ(512, Get(out.data(), kPrinterMemory)) << "leading number of the text";
+    EXPECT_EQ(0, Get(out.data(), kRamCollate)) << "text that is no number";
+    EXPECT_EQ(3, Get(out.data(), kDuplexOptions));
+    EXPECT_EQ(2, Get(out.data(), kRegionColor));
+    ExpectUnwrittenBytesKept(out);
+}
+
+TEST_F(DevModeTest, DefaultsWithoutDriverSystemOrProfilePorts) {
+    FillProfile();
+    fakes.spooler.driverMissing = true;
+    Record a;
+    Run(host::kOemDmDefault, nullptr, a.data());
+    EXPECT_EQ(0, Get(a.data(), kResolution));
+    EXPECT_EQ(0, profiles.reads) << "no driver, no profile path";
+
+    fakes.spooler.driverMissing = false;
+    fakes.spooler.dataFile.clear();
+    ports.system = nullptr;
+    Record b;
+    Run(host::kOemDmDefault, nullptr, b.data());
+    EXPECT_EQ(0, Get(b.data(), kResolution));
+    EXPECT_EQ(1, Get(b.data(), kRegionColor)) << "language 0";
+
+    ports.spooler = nullptr;
+    ports.profiles = nullptr;
+    ports.heap = nullptr;
+    Record c;
+    Run(host::kOemDmDefault, nullptr, c.data());
+    EXPECT_EQ(kSignature, Get(c.data(), kDwSignature));
+    ExpectUnwrittenBytesKept(c);
+}
+
+TEST_F(DevModeTest, ConvertForeignRecordGivesDefaults) {
+    FillProfile();
+    Record in, out;
+    FillSettings(in.data());
+    Set(in.data(), kDwSignature, 0x12345678u);
+    Set(out.data(), kHoldItemValue, 77);
+    const std::vector<unsigned char> before = in.storage;
+    Run(host::kOemDmConvert, in.data(), out.data());
+
+    EXPECT_EQ(kSignature, Get(out.data(), kDwSignature));
+    EXPECT_EQ(2404u, Get(out.data(), kDwSize));
+    EXPECT_EQ(1u, Get(out.data(), kDwVersion));
+    EXPECT_EQ(0, Get(out.data(), kHoldItemValue));
+    EXPECT_EQ(u"", GetText(out.data(), kUserId));
+    EXPECT_EQ(0, Get(out.data(), kColorCopies));
+    EXPECT_EQ(600, Get(out.data(), kResolution));
+    // Converted records carry the low 16 bits of the memory size, sign-extended.
+    EXPECT_EQ(static_cast<std::int16_t>(0x8765), Get(out.data(), kCriticalMemory));
+    EXPECT_EQ(2, Get(out.data(), kRegionColor));
+    ExpectUnwrittenBytesKept(out);
+    EXPECT_EQ(before, in.storage) << "the input is only read";
+    EXPECT_EQ(1, fakes.spooler.driverAnswers);
+}
+
+TEST_F(DevModeTest, ConvertOwnRecordCopiesSettings) {
+    Record in, out;
+    FillSettings(in.data());
+    Set(out.data(), kDwSignature, kSignature);
+    Run(host::kOemDmConvert, in.data(), out.data());
+
+    ExpectSameSettings(in.data(), out.data());
+    EXPECT_EQ(std::u16string(20, u'U'), GetText(out.data(), kUserId));
+    EXPECT_EQ(0, Get(out.data(), kHoldItemValue));
+    EXPECT_EQ(2404u, Get(out.data(), kDwSize));
+    EXPECT_EQ(1u, Get(out.data(), kDwVersion));
+    ExpectUnwrittenBytesKept(out);  // SessionLink and padding included
+    EXPECT_EQ(0, fakes.spooler.driverQueries) << "a copy needs no profile";
+
+    // Both records foreign but alike: the settings are copied and the signature is kept
+    // as it was; merging then repairs the header.
+    Record other;
+    FillSettings(in.data());
+    Set(in.data(), kDwSignature, 0u);
+    Set(other.data(), kDwSignature, 0u);
+    Run(host::kOemDmConvert, in.data(), other.data());
+    EXPECT_EQ(0u, Get(other.data(), kDwSignature));
+    ExpectSameSettings(in.data(), other.data());
+    Run(host::kOemDmMerge, in.data(), other.data());
+    EXPECT_EQ(kSignature, Get(other.data(), kDwSignature));
+}
+
+TEST_F(DevModeTest, ConvertInPlace) {
+    Record r;
+    FillSettings(r.data());
+    Set(r.data(), kDwVersion, 9u);
+    Record expected = r;
+    Run(host::kOemDmConvert, r.data(), r.data());
+    ExpectSameSettings(expected.data(), r.data());
+    EXPECT_EQ(0, Get(r.data(), kHoldItemValue));
+    EXPECT_EQ(1u, Get(r.data(), kDwVersion));
+    EXPECT_TRUE(r.untouched(kSessionLink.offset, 4));
+}
+
+TEST_F(DevModeTest, ConvertRecordTooShortForItsSettings) {
+    Record in, out;
+    FillSettings(in.data());
+    Set(in.data(), kDwSize, 12u);  // a header and nothing behind it
+    Set(out.data(), kDwSignature, kSignature);
+    Run(host::kOemDmConvert, in.data(), out.data());
+    EXPECT_EQ(u"", GetText(out.data(), kUserId));
+    EXPECT_EQ(0, Get(out.data(), kResolution));
+    EXPECT_EQ(kSignature, Get(out.data(), kDwSignature));
+    ExpectUnwrittenBytesKept(out);
+}
+
+TEST_F(DevModeTest, MergeResetsHoldItemValueAndHeader) {
+    Record in, out;
+    FillSettings(in.data());
+    Set(in.data(), kHoldItemValue, 150);
+    Set(out.data(), kDwSignature, kSignature);
+    Run(host::kOemDmMerge, in.data(), out.data());
+    EXPECT_EQ(0, Get(out.data(), kHoldItemValue));
+    ExpectSameSettings(in.data(), out.data());
+    ExpectUnwrittenBytesKept(out);
+
+    // Validation alone: only values above 100 are out of range.
+    Record r;
+    for (const std::int32_t value : {150, 101, 100, 0, -5}) {
+        Set(r.data(), kHoldItemValue, value);
+        Validate(r.data());
+        EXPECT_EQ(value > 100 ? 0 : value, Get(r.data(), kHoldItemValue));
+    }
+    EXPECT_EQ(2404u, Get(r.data(), kDwSize));
+    EXPECT_EQ(kSignature, Get(r.data(), kDwSignature));
+    EXPECT_EQ(1u, Get(r.data(), kDwVersion));
+}
+
+TEST_F(DevModeTest, MissingOrShortBuffersAreLeftAlone) {
+    Record in, out;
+    FillSettings(in.data());
+    for (const host::DWORD mode : {host::kOemDmDefault, host::kOemDmConvert, host::kOemDmMerge}) {
+        Run(mode, in.data(), nullptr);
+        Run(mode, in.data(), out.data(), kSize - 1);  // host buffer too small for a record
+        Run(mode, in.data(), out.data(), 0);
+        if (mode != host::kOemDmDefault) Run(mode, nullptr, out.data());
+        EXPECT_TRUE(out.untouched(0, kSize + 16)) << mode;
+    }
+    EXPECT_EQ(0, fakes.spooler.driverQueries);
+}
+
+}  // namespace
