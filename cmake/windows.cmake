@@ -76,7 +76,11 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 file(GLOB WINE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.cpp)
 add_executable(wine_tests ${WINE_TEST_SOURCES})
 target_compile_options(wine_tests PRIVATE ${PLUGIN_WARNINGS})
-target_link_libraries(wine_tests PRIVATE host_sim gtest gtest_main version advapi32)
+target_link_libraries(wine_tests PRIVATE host_sim plugin_core gtest gtest_main version advapi32)
+# The profile differential test reads its files from the source tree (as Z:\...).
+target_compile_definitions(wine_tests PRIVATE
+                           PROFILE_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/data/profiles"
+                           PROFILE_TEST_MODELS_DIR="${CMAKE_SOURCE_DIR}/models")
 target_link_options(wine_tests PRIVATE ${STATIC_RUNTIME})
 add_dependencies(wine_tests plugin_dll)
 

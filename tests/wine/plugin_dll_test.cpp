@@ -113,7 +113,8 @@ TEST_F(PluginDll, QueryColorProfileNeedsThirtyTwoBytes) {
 TEST_F(PluginDll, DriverDeleteRemovesTheUserKeys) {
     host::IPrintOemUI* plugIn = library.CreatePlugIn();
     ASSERT_NE(nullptr, plugIn);
-    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Corvel\\Other Driver");
+    // Other tests leave their printers' keys behind: start from no keys at all.
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Corvel");
     CreateUserKey(L"Software\\Corvel\\Corvel Color 5");
     ASSERT_TRUE(UserKeyExists(L"Software\\Corvel\\Corvel Color 5"));
 

@@ -1,0 +1,261 @@
+#include "profile/ini_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+
+#include "fakes/fake_profiles.h"
+
+namespace {
+
+using profile::DecodeProfileBytes;
+using profile::IniDocument;
+using namespace std::string_literals;
+using namespace std::string_view_literals;
+
+// GetString into a buffer with guard units on both sides; fails the test when a guard
+// was touched or the text is not terminated at the returned length.
+std::u16string Read(const IniDocument& doc, std::u16string_view section, std::u16string_view key,
+                    std::u16string_view def = u"D", std::uint32_t units = 64) {
+    std::u16string buffer(units + 2, u'#');
+    const std::uint32_t n = doc.GetString(section, key, def, buffer.data() + 1, units);
+    EXPECT_EQ(u'#', buffer.front());
+    EXPECT_EQ(u'#', buffer.back());
+    if (units == 0) {
+        EXPECT_EQ(0u, n);
+        return u"<untouched>";
+    }
+    EXPECT_LT(n, units);
+    EXPECT_EQ(u'\0', buffer[1 + n]);
+    return buffer.substr(1, n);
+}
+
+IniDocument Doc(std::string_view bytes) { return IniDocument(DecodeProfileBytes(bytes)); }
+
+TEST(IniDecoding, ByteOrderMarksAndCodePage1252) {
+    // UTF-16LE with BOM, Japanese text and an odd last byte taken as a unit of its own.
+    EXPECT_EQ(u"[\u65E5]\nA", DecodeProfileBytes("\xFF\xFE[\x00\xE5\x65]\x00\n\x00\x41"sv));
+    EXPECT_EQ(u"ab", DecodeProfileBytes("\xFE\xFF\x00\x61\x00\x62"sv));
+    EXPECT_EQ(u"", DecodeProfileBytes("\xFF\xFE"));
+    EXPECT_EQ(u"caf\u00E9 \U0001F600",
+              DecodeProfileBytes("\xEF\xBB\xBF"s + "caf\xC3\xA9 \xF0\x9F\x98\x80"));
+    // Without a mark: code page 1252, whose holes keep their C1 values; a partial UTF-8
+    // signature is just text.
+    EXPECT_EQ(u"\u20AC\u0081\u008D\u0178\u00A0\u00E9\u00FF\u00EF\u00BB",
+              DecodeProfileBytes("\x80\x81\x8D\x9F\xA0\xE9\xFF\xEF\xBB"));
+    EXPECT_EQ(u"a\0b"s, DecodeProfileBytes("a\0b"sv));
+}
+
+TEST(IniDecoding, MalformedUtf8BecomesReplacementCharacters) {
+    struct Case {
+        const char* bytes;
+        std::u16string_view text;
+    };
+    const Case cases[] = {
+        {"\xC3|", u"\uFFFD|"},                          // lead without continuation
+        {"\xE3\x81x", u"\uFFFDx"},                      // cut three-byte form: one mark
+        {"\xC0\xAF|", u"\uFFFD\uFFFD|"},                // overlong two-byte form: never a lead
+        {"\xE0\x9F\xBF|", u"\uFFFD\uFFFD|"},            // overlong three-byte form
+        {"\xF0\x8F\xBF\xBF|", u"\uFFFD\uFFFD\uFFFD|"},  // overlong four-byte form
+        {"\xED\xA0\x80|", u"\uFFFD\uFFFD|"},            // encoded surrogate
+        {"\xF4\x90\x80\x80|", u"\uFFFD\uFFFD\uFFFD|"},  // beyond U+10FFFF
+        {"\xF4\x8F\xBF\xBF|", u"\U0010FFFF|"},
+        {"\xEF\xBF\xBF\x80\xFF", u"\uFFFF\uFFFD\uFFFD"},
+        // A sequence cut by the end of the data ends the text, newline and all.
+        {"a\xE3\n", u"a\uFFFD"},
+        {"a\xF0\x9F\x98", u"a\uFFFD"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.text, DecodeProfileBytes(std::string("\xEF\xBB\xBF") + c.bytes)) << c.bytes;
+    }
+}
+
+TEST(IniNames, CaseBlanksAndRepeatsFollowThePlatform) {
+    const IniDocument doc =
+        Doc("top=before\n"
+            "[Sec]\nKey=first\nkey=second\n  Spaced Key \t=  v  \n"
+            "noeq\nnoeq=later\n;comment=c\n=empty name\n"
+            "[\t Other \x1A]\nx=1\n"
+            "[SEC]\nKey=third\nonly=in second\n"
+            "[]\nhidden=1\n"
+            "[\xC4]\nk=upper\n"
+            "[A]]  trailing ]junk\ny=2\n"
+            "[NoClose\nz=3\n"
+            "[Nul\0x]\nn\0ame=v\0w\n"sv);
+    EXPECT_EQ(u"first", Read(doc, u"sec", u"KEY"));
+    EXPECT_EQ(u"v", Read(doc, u" Sec\t", u"\r\nspaced key\x1A"));
+    EXPECT_EQ(u"1", Read(doc, u"other", u"x"));
+    // Only the first section of a name counts: repeated sections are not merged.
+    EXPECT_EQ(u"D", Read(doc, u"Sec", u"only"));
+    // A key without '=' shadows later lines of its name and reads as the default.
+    EXPECT_EQ(u"D", Read(doc, u"Sec", u"noeq"));
+    EXPECT_EQ(u"c", Read(doc, u"Sec", u";comment"));
+    EXPECT_EQ(u"empty name", Read(doc, u"Sec", u""));
+    // Lines before the first header form a nameless section that hides any "[]".
+    EXPECT_EQ(u"before", Read(doc, u"", u"top"));
+    EXPECT_EQ(u"D", Read(doc, u"  ", u"hidden"));
+    // Letter case folds for A-Z only; U+00A0 is no blank.
+    EXPECT_EQ(u"upper", Read(doc, u"\u00C4", u"K"));
+    EXPECT_EQ(u"D", Read(doc, u"\u00E4", u"k"));
+    EXPECT_EQ(u"D", Read(doc, u"\u00A0\u00C4", u"k"));
+    // The header ends at the last ']' of its line; a '[' line without one is a key.
+    EXPECT_EQ(u"2", Read(doc, u"A]]  trailing ", u"y"));
+    EXPECT_EQ(u"3", Read(doc, u"A]]  trailing", u"z"));
+    EXPECT_EQ(u"D", Read(doc, u"A]]  trailing", u"[NoClose"));
+    // Names and values end at a null, in the file and in the query.
+    EXPECT_EQ(u"v", Read(doc, u"Nul", std::u16string_view(u"n\0other", 7)));
+    EXPECT_EQ(u"D", Read(doc, u"", u""));
+}
+
+TEST(IniValues, TrimmingQuotesAndLineEnds) {
+    const IniDocument doc =
+        Doc("[V]\r\nspaced =  \t a b \x0B\r\n"
+            "dq=\"  q  \"\rsq='x'\nmixed=\"ab'\nlone=\"\nempty=\"\"\ninner=a\"b\"c\n"
+            "eq = c = d \nblank=\n\n\n[Last]\nnonl=end");
+    EXPECT_EQ(u"a b", Read(doc, u"V", u"spaced"));
+    EXPECT_EQ(u"  q  ", Read(doc, u"V", u"dq"));
+    EXPECT_EQ(u"x", Read(doc, u"V", u"sq"));
+    EXPECT_EQ(u"\"ab'", Read(doc, u"V", u"mixed"));
+    EXPECT_EQ(u"\"", Read(doc, u"V", u"lone"));
+    EXPECT_EQ(u"", Read(doc, u"V", u"empty"));
+    EXPECT_EQ(u"a\"b\"c", Read(doc, u"V", u"inner"));
+    EXPECT_EQ(u"c = d", Read(doc, u"V", u"eq"));
+    EXPECT_EQ(u"", Read(doc, u"V", u"blank"));
+    EXPECT_EQ(u"end", Read(doc, u"Last", u"nonl"));
+}
+
+TEST(IniValues, BufferSizes) {
+    const IniDocument doc = Doc("[B]\nlong=0123456789\nq=\"0123456789\"\ne=\"\"\n");
+    EXPECT_EQ(u"<untouched>", Read(doc, u"B", u"long", u"D", 0));
+    EXPECT_EQ(u"", Read(doc, u"B", u"long", u"D", 1));
+    EXPECT_EQ(u"0", Read(doc, u"B", u"long", u"D", 2));
+    EXPECT_EQ(u"012345678", Read(doc, u"B", u"long", u"D", 10));
+    EXPECT_EQ(u"0123456789", Read(doc, u"B", u"long", u"D", 11));
+    // A quoted value loses one more character when the buffer ends on its closing quote.
+    EXPECT_EQ(u"0123", Read(doc, u"B", u"q", u"D", 5));
+    EXPECT_EQ(u"012345678", Read(doc, u"B", u"q", u"D", 10));
+    EXPECT_EQ(u"012345678", Read(doc, u"B", u"q", u"D", 11));
+    EXPECT_EQ(u"0123456789", Read(doc, u"B", u"q", u"D", 12));
+    EXPECT_EQ(u"", Read(doc, u"B", u"e", u"D", 1));
+    EXPECT_EQ(0u, doc.GetString(u"B", u"long", u"D", nullptr, 10));
+}
+
+TEST(IniValues, DefaultsLoseTrailingSpacesAndQuotes) {
+    const IniDocument doc = Doc("[S]\n");
+    EXPECT_EQ(u"  dflt", Read(doc, u"S", u"missing", u"  dflt  "));
+    EXPECT_EQ(u"\tdflt\t", Read(doc, u"S", u"missing", u"\tdflt\t"));
+    EXPECT_EQ(u" ", Read(doc, u"S", u"missing", u"   "));
+    EXPECT_EQ(u"dflt", Read(doc, u"S", u"missing", u"\"dflt\"  "));
+    EXPECT_EQ(u"dflt", Read(doc, u"Nowhere", u"missing", u"'dflt'"));
+    EXPECT_EQ(u"012", Read(doc, u"S", u"missing", u"0123456789", 4));
+    EXPECT_EQ(u"012345678", Read(doc, u"S", u"missing", u"\"0123456789\"", 11));
+    EXPECT_EQ(u"ab", Read(doc, u"S", u"missing", std::u16string_view(u"ab\0cd", 5)));
+    EXPECT_EQ(u"", Read(doc, u"S", u"missing", u""));
+}
+
+TEST(IniIntegers, SignsPrefixesAndWrapping) {
+    struct Case {
+        const char* value;
+        std::int32_t expected;
+    };
+    const Case cases[] = {
+        {"12", 12},
+        {"-12", -12},
+        {"+7", 7},
+        {"0x1F", 31},
+        {"0X1f", 0},
+        {"12abc", 12},
+        {"\"-5\"", -5},
+        {"' 77'", 77},
+        {"0b101", 5},
+        {"0o17", 15},
+        {"017", 17},
+        {"0x1g", 1},
+        {"-0x10", -16},
+        {"abc", 0},
+        {"- 5", 0},
+        {"--3", 0},
+        {"0x", 0},
+        {"1.5", 1},
+        {"\x01 5", 5},
+        {"4294967295", -1},
+        {"4294967296", 0},
+        {"2147483648", INT32_MIN},
+        {"99999999999", 1215752191},
+        {"-2147483649", INT32_MAX},
+        {"0xfffffffff", -1},
+        // Only 29 characters are read: longer numbers are cut before conversion.
+        {"123456789012345678901234567890123", 1849262357},
+        {"\"12345678901234567890123456789\"", -1103563954},
+        {"0x0000000000000000000000000000012", 0},
+    };
+    std::string text = "[N]\n";
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        text += "n" + std::to_string(i) + "=" + cases[i].value + "\n";
+    }
+    text += "empty=\nquotes=\"\"\n";
+    const IniDocument doc = Doc(text);
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const std::u16string key = u"n" + DecodeProfileBytes(std::to_string(i));
+        EXPECT_EQ(cases[i].expected, doc.GetInt(u"N", key, -99)) << cases[i].value;
+    }
+    EXPECT_EQ(-99, doc.GetInt(u"N", u"empty", -99));
+    EXPECT_EQ(-99, doc.GetInt(u"N", u"quotes", -99));
+    EXPECT_EQ(-99, doc.GetInt(u"N", u"missing", -99));
+}
+
+TEST(IniFiles, ReadsThroughTheSourceAndTreatsAbsentFilesAsEmpty) {
+    fakes::FakeProfiles profiles;
+    profiles.files.PutUtf16(u"C:\\Drv\\CVLu.INI",
+                            u"[Model]\r\nName=\u30D7\u30EA\u30F3\u30BF\r\nN=-3");
+    char16_t buffer[16];
+    EXPECT_EQ(4u, profiles.GetString(u"model", u"name", u"", buffer, 16, u"c:\\drv\\cvlu.ini"));
+    EXPECT_EQ(u"\u30D7\u30EA\u30F3\u30BF", std::u16string_view(buffer));
+    EXPECT_EQ(0xFFFFFFFDu, profiles.GetInt(u"Model", u"N", 0, u"C:\\Drv\\CVLu.INI"));
+    EXPECT_EQ(4u, profiles.GetString(u"Model", u"Name", u"\"dflt\"", buffer, 16, u"C:\\none.ini"));
+    EXPECT_EQ(u"dflt", std::u16string_view(buffer));
+    EXPECT_EQ(7u, profiles.GetInt(u"Model", u"N", 7, u"C:\\none.ini"));
+    EXPECT_EQ(4, profiles.files.reads);
+    EXPECT_EQ(0u, profiles.GetString(u"Model", u"Name", u"", buffer, 0, u"C:\\Drv\\CVLu.INI"));
+
+    // Without a cache a changed file shows at once; with one, only after Forget().
+    fakes::FakeFiles files;
+    profile::IniProfileFiles cached(files, /*cacheDocuments=*/true);
+    files.PutUtf8(u"p.ini", "[S]\nk=1\n");
+    EXPECT_EQ(1u, cached.GetInt(u"S", u"k", 0, u"P.INI"));
+    files.PutUtf8(u"p.ini", "[S]\nk=2\n");
+    EXPECT_EQ(1u, cached.GetInt(u"S", u"k", 0, u"p.ini"));
+    EXPECT_EQ(1, files.reads);
+    cached.Forget();
+    EXPECT_EQ(2u, cached.GetInt(u"S", u"k", 0, u"p.ini"));
+}
+
+TEST(IniRobustness, JunkNeverWritesOutsideTheBuffer) {
+    std::mt19937 random(20240611);
+    const std::string_view alphabet =
+        "[]=;\"' \t\r\n\x1A\0\xEF\xBB\xBF\xFF\xFE\xC3\xE3\x81\xF0\x9Fkx"sv;
+    for (int round = 0; round < 300; ++round) {
+        std::string bytes;
+        const int length = static_cast<int>(random() % 400);
+        for (int i = 0; i < length; ++i) {
+            bytes.push_back(random() % 4 == 0 ? static_cast<char>(random())
+                                              : alphabet[random() % alphabet.size()]);
+        }
+        const IniDocument doc = Doc(bytes);
+        for (const std::u16string_view section : {u"", u"k", u"x", u"[", u"kx"}) {
+            for (const std::u16string_view key : {u"", u"k", u"x", u";", u"\""}) {
+                Read(doc, section, key, u"\"", static_cast<std::uint32_t>(random() % 5));
+                doc.GetInt(section, key, 1);
+            }
+        }
+    }
+    // One huge line and a huge key.
+    const IniDocument doc =
+        Doc("[H]\nv=" + std::string(200000, 'x') + "\n" + std::string(50000, 'k') + "=kv\n");
+    EXPECT_EQ(std::u16string(7, u'x'), Read(doc, u"H", u"v", u"D", 8));
+    EXPECT_EQ(u"kv", Read(doc, u"H", std::u16string(50000, u'k')));
+}
+
+}  // namespace
