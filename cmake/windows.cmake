@@ -39,10 +39,14 @@ add_library(plugin_dll SHARED
 set_target_properties(plugin_dll PROPERTIES OUTPUT_NAME "${PLUGIN_PREFIX}U" PREFIX ""
                       SUFFIX ".DLL")
 target_compile_options(plugin_dll PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${PLUGIN_WARNINGS}>)
-target_link_libraries(plugin_dll PRIVATE plugin_core shlwapi winspool)
+target_link_libraries(plugin_dll PRIVATE plugin_core shlwapi winspool comctl32)
 target_link_options(plugin_dll PRIVATE ${STATIC_RUNTIME} -s -Wl,--enable-stdcall-fixup)
 set_property(SOURCE ${CMAKE_BINARY_DIR}/plugin.rc APPEND PROPERTY OBJECT_DEPENDS
-             ${PLUGIN_MANIFEST} ${CMAKE_SOURCE_DIR}/resources/version.rc)
+             ${PLUGIN_MANIFEST} ${CMAKE_SOURCE_DIR}/resources/version.rc
+             ${CMAKE_SOURCE_DIR}/resources/dialogs.rc ${CMAKE_SOURCE_DIR}/src/ui/dialog_ids.h)
+# The dialog templates share their ids with the core through src/ui/dialog_ids.h.
+set_property(SOURCE ${CMAKE_BINARY_DIR}/plugin.rc APPEND PROPERTY INCLUDE_DIRECTORIES
+             ${CMAKE_SOURCE_DIR}/src)
 
 add_test(NAME dll_exports_and_imports
          COMMAND ${CMAKE_SOURCE_DIR}/tests/pe/check-pe.sh ${CMAKE_OBJDUMP}
@@ -59,7 +63,7 @@ string(REPLACE "/" "\\\\" MODELS_FOLDER_WINE "Z:${CMAKE_SOURCE_DIR}/models")
 target_compile_definitions(host_sim PUBLIC
                            PLUGIN_DLL_NAME=L"${PLUGIN_PREFIX}U.DLL"
                            MODELS_FOLDER=L"${MODELS_FOLDER_WINE}" UNICODE _UNICODE)
-target_link_libraries(host_sim PUBLIC plugin_core winspool)
+target_link_libraries(host_sim PUBLIC plugin_core winspool comctl32 gdi32)
 
 add_executable(host_simulator host/host_main.cpp)
 target_compile_options(host_simulator PRIVATE ${PLUGIN_WARNINGS})
@@ -74,7 +78,9 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 file(GLOB WINE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.cpp)
-add_executable(wine_tests ${WINE_TEST_SOURCES})
+# The edit filters are tested in-process on real edit controls.
+add_executable(wine_tests ${WINE_TEST_SOURCES}
+               ${CMAKE_SOURCE_DIR}/src/platform/win32/edit_filters_win32.cpp)
 target_compile_options(wine_tests PRIVATE ${PLUGIN_WARNINGS})
 target_link_libraries(wine_tests PRIVATE host_sim plugin_core gtest gtest_main version advapi32)
 # The profile differential test reads its files from the source tree (as Z:\...).

@@ -3,11 +3,15 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
+#include <cwchar>
 #include <string>
 
+#include "devmode/oem_devmode.h"
 #include "devmode_calls.h"
 #include "model_install.h"
 #include "plugin_host.h"
+#include "sheet_host.h"
 
 namespace {
 
@@ -101,9 +105,109 @@ bool ShowModel(host::IPrintOemUI* plugIn, const hostsim::ModelSpec& model) {
     return defaults.result == host::kSOk;
 }
 
+// Stores the per-user language code of a printer, as the plug-in itself would have.
+void SetLanguageCode(const wchar_t* printerName, const wchar_t* code) {
+    const std::wstring path = std::wstring(L"Software\\Corvel\\") + printerName;
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS) {
+        return;
+    }
+    RegSetValueExW(key, L"DrvCntCode", 0, REG_SZ, reinterpret_cast<const BYTE*>(code),
+                   static_cast<DWORD>((wcslen(code) + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+}
+
+// Opens the document and printer sheets of a model as the driver does, reports what the
+// plug-in answered and, for the page it adds, takes a picture in each language given.
+void ShowSheets(host::IPrintOemUI* plugIn, const hostsim::ModelSpec& model,
+                const std::wstring& pictures) {
+    hostsim::OpenedPrinter printer(model.printerName);
+    for (const wchar_t* code : {L"EN", L"GR"}) {
+        SetLanguageCode(model.printerName, code);
+        hostsim::SheetHost sheet(plugIn, printer.get(), model.printerName, true);
+        const host::HRESULT init = sheet.Initialise();
+        std::printf("  DocumentPropertySheets(init, language %ls): %s, Result %lu, pages added %zu",
+                    code, hostsim::ResultName(init).c_str(),
+                    static_cast<unsigned long>(sheet.info().Result), sheet.pages().size());
+        if (!sheet.pageTitles().empty()) {
+            std::printf(" (\"%ls\")", sheet.pageTitles().front().c_str());
+        }
+        std::printf(", SessionLink 0x%08lX\n", static_cast<unsigned long>(devmode::Get(
+                                                   sheet.record().data(), devmode::kSessionLink)));
+        const bool hasPage = !sheet.pages().empty();
+        if (hasPage && !pictures.empty()) {
+            const std::wstring path = pictures + L"\\troubleshooting-" + code + L".png";
+            sheet.ShowPage(0, [&](HWND window, HWND) {
+                std::printf("    picture %ls: %s\n", path.c_str(),
+                            hostsim::CaptureWindow(window, path) ? "written" : "FAILED");
+            });
+        }
+        host::PROPSHEETUI_INFO_HEADER header = {};
+        sheet.Call(host::kPropSheetUiReasonGetInfoHeader, reinterpret_cast<host::LPARAM>(&header));
+        std::printf("    get info header: title \"%ls\", Result %lu\n",
+                    reinterpret_cast<const wchar_t*>(header.pTitle),
+                    static_cast<unsigned long>(sheet.info().Result));
+        sheet.Destroy();
+        std::printf("    destroy: Result %lu, set-result calls %d\n",
+                    static_cast<unsigned long>(sheet.info().Result), sheet.setResultCalls());
+        if (!hasPage) break;  // one language is enough without a page to show
+    }
+    hostsim::SheetHost device(plugIn, printer.get(), model.printerName, false);
+    device.Initialise();
+    std::printf("  DevicePropertySheets(init): Result %lu, pages added %zu\n",
+                static_cast<unsigned long>(device.info().Result), device.pages().size());
+    device.Destroy();
+    std::printf("    destroy: Result %lu, set-result calls %d\n",
+                static_cast<unsigned long>(device.info().Result), device.setResultCalls());
+}
+
+// Times the DevMode operations of the real DLL on an installed model: default, convert of a
+// foreign record (which falls back to defaults) and merge of an own record.
+int Bench(host::IPrintOemUI* plugIn, long iterations) {
+    const hostsim::ModelSpec& model = hostsim::SampleModels().front();
+    std::wstring error;
+    if (!hostsim::InstallModel(model, &error)) {
+        std::printf("install failed: %ls\n", error.c_str());
+        return 1;
+    }
+    hostsim::OpenedPrinter printer(model.printerName);
+    auto own = hostsim::NewRecord(0);
+    hostsim::CallDevMode(plugIn, host::kOemDmDefault, printer.get(), nullptr, own.data());
+    auto foreign = hostsim::NewRecord(0x5A);
+    auto out = hostsim::NewRecord(0);
+    struct Case {
+        const char* name;
+        host::DWORD mode;
+        void* in;
+    } cases[] = {{"default", host::kOemDmDefault, nullptr},
+                 {"convert (foreign record)", host::kOemDmConvert, foreign.data()},
+                 {"merge (own record)", host::kOemDmMerge, own.data()}};
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    std::printf("DevMode under Wine, real %ls, model %ls, %ld iterations each\n", PLUGIN_DLL_NAME,
+                model.printerName, iterations);
+    for (const Case& c : cases) {
+        // Marks the start of each case for traces that count the spooler calls per case.
+        OutputDebugStringA((std::string("bench case: ") + c.name).c_str());
+        LARGE_INTEGER start, end;
+        QueryPerformanceCounter(&start);
+        for (long i = 0; i < iterations; ++i) {
+            std::memcpy(out.data(), own.data(), own.size());
+            hostsim::CallDevMode(plugIn, c.mode, printer.get(), c.in, out.data());
+        }
+        QueryPerformanceCounter(&end);
+        const double ns = static_cast<double>(end.QuadPart - start.QuadPart) * 1e9 /
+                          static_cast<double>(frequency.QuadPart) / static_cast<double>(iterations);
+        std::printf("  %-26s %10.0f ns/op\n", c.name, ns);
+    }
+    OutputDebugStringA("bench case: end");
+    return 0;
+}
+
 }  // namespace
 
-int wmain() {
+int wmain(int argc, wchar_t** argv) {
     hostsim::PluginLibrary library;
     if (!library.Load()) {
         std::printf("cannot load %ls (error %lu)\n", PLUGIN_DLL_NAME, GetLastError());
@@ -116,14 +220,23 @@ int wmain() {
                 hostsim::ResultName(hr).c_str());
     if (plugIn == nullptr) return 1;
 
+    if (argc > 1 && std::wstring(argv[1]) == L"bench") {
+        const long iterations = argc > 2 ? std::wcstol(argv[2], nullptr, 10) : 2000;
+        const int status = Bench(plugIn, iterations > 0 ? iterations : 2000);
+        plugIn->Release();
+        return status;
+    }
     hostsim::HostDriverUI driver;
     std::printf("  PublishDriverInterface: %s\n",
                 hostsim::ResultName(plugIn->PublishDriverInterface(&driver)).c_str());
     ShowGetInfo(plugIn);
     ShowColorProfile(plugIn);
     bool modelsShown = true;
+    const std::wstring pictures = argc > 1 ? argv[1] : L"";
     for (const hostsim::ModelSpec& model : hostsim::SampleModels()) {
-        modelsShown = ShowModel(plugIn, model) && modelsShown;
+        const bool shown = ShowModel(plugIn, model);
+        if (shown) ShowSheets(plugIn, model, pictures);
+        modelsShown = shown && modelsShown;
     }
     std::printf("\n");
     std::printf("  DllCanUnloadNow while the object lives: %s\n",

@@ -7,6 +7,11 @@ cmake --preset windows-x64 > /tmp/cvl-configure-demo.log 2>&1 ||
     { cat /tmp/cvl-configure-demo.log; exit 1; }
 cmake --build --preset windows-x64 -j "$(nproc)" --target host_simulator
 tools/wine-server.sh start
-trap 'tools/wine-server.sh stop' EXIT
+top=$PWD
+trap '"$top/tools/wine-server.sh" stop' EXIT
+mkdir -p build/demo
+# Wine shows the Unix root as drive Z:.
+pictures="Z:$(pwd)/build/demo"
 cd build/windows-x64/bin
-../wine-run.sh host_simulator.exe
+../wine-run.sh host_simulator.exe "${pictures//\//\\}"
+echo "pictures: $(ls ../../demo/*.png 2>/dev/null | tr '\n' ' ')"

@@ -119,6 +119,29 @@ class SystemInfo {
     virtual std::uint32_t WindowsMajorVersion() const = 0;
 };
 
+// The HTML Help control, loaded on first use; null answers when it cannot be had.
+class HelpService {
+  public:
+    virtual ~HelpService() = default;
+    // HtmlHelpW(owner, address, command, data); address may be null.
+    virtual void* HtmlHelp(void* owner, const char16_t* address, std::uint32_t command,
+                           std::uintptr_t data) = 0;
+};
+
+inline constexpr std::uint32_t kHhDisplayTopic = 0;
+inline constexpr std::uint32_t kHhCloseAll = 18;
+
+// Pages the plug-in adds to the host's property sheet.
+class SheetPages {
+  public:
+    virtual ~SheetPages() = default;
+    // Describes the Troubleshooting page (template, title, the module and its activation
+    // context, the page procedure with `session` as its parameter) and hands it to the
+    // host's sheet function with CPSFUNC_ADD_PROPSHEETPAGEW. Returns what the host returned.
+    virtual std::intptr_t AddTroublePage(void* sheetFunction, void* sheet, int templateId,
+                                         std::u16string_view title, void* session) = 0;
+};
+
 // Every port the core uses, handed to the plug-in object by the DLL (or by a test).
 struct Platform {
     LastError* lastError = nullptr;
@@ -128,6 +151,8 @@ struct Platform {
     Spooler* spooler = nullptr;
     ProfileFiles* profiles = nullptr;
     SystemInfo* system = nullptr;
+    HelpService* help = nullptr;
+    SheetPages* pages = nullptr;
 };
 
 }  // namespace platform

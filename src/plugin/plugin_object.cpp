@@ -135,8 +135,7 @@ host::HRESULT PlugInObject::DocumentPropertySheets(host::PROPSHEETUI_INFO* info,
         if (info == nullptr || info->Version != host::kPropSheetUiInfoVersion) {
             return Fail(kErrorInvalidParameter);
         }
-        ui::DocumentPropertySheets(state_.platform, driverHelper_, *info, lParam);
-        return host::kSOk;
+        return ui::DocumentPropertySheets(state_.platform, driverHelper_, *info, lParam);
     });
 }
 
@@ -146,8 +145,7 @@ host::HRESULT PlugInObject::DevicePropertySheets(host::PROPSHEETUI_INFO* info,
         if (info == nullptr || info->Version != host::kPropSheetUiInfoVersion) {
             return Fail(kErrorInvalidParameter);
         }
-        ui::DevicePropertySheets(state_.platform, driverHelper_, *info, lParam);
-        return host::kSOk;
+        return ui::DevicePropertySheets(state_.platform, driverHelper_, *info, lParam);
     });
 }
 

@@ -96,9 +96,15 @@ Result Concat(char16_t* dest, std::size_t destUnits, std::u16string_view src) {
 
 Result Format(char16_t* dest, std::size_t destUnits, std::u16string_view format,
               std::initializer_list<FormatArg> args) {
+    return Format(dest, destUnits, format, args.begin(), args.size());
+}
+
+Result Format(char16_t* dest, std::size_t destUnits, std::u16string_view format,
+              const FormatArg* argv, std::size_t count) {
     if (dest == nullptr || !SizeUsable(destUnits)) return kInvalidArgument;
     Writer out(dest, destUnits);
-    const FormatArg* next = args.begin();
+    const FormatArg* next = argv;
+    const FormatArg* const last = argv + (argv != nullptr ? count : 0);
     std::size_t i = 0;
     while (i < format.size()) {
         const char16_t c = format[i];
@@ -127,7 +133,7 @@ Result Format(char16_t* dest, std::size_t destUnits, std::u16string_view format,
             ++i;
         }
         const char16_t conv = i < format.size() ? format[i] : u'\0';
-        const bool haveArg = next != args.end();
+        const bool haveArg = next != last;
         const bool isText = haveArg && next->kind() == FormatArg::Kind::kText;
         bool done = false;
         switch (conv) {

@@ -67,6 +67,10 @@ class FormatArg {
 Result Format(char16_t* dest, std::size_t destUnits, std::u16string_view format,
               std::initializer_list<FormatArg> args);
 
+// The same with the arguments as an array.
+Result Format(char16_t* dest, std::size_t destUnits, std::u16string_view format,
+              const FormatArg* args, std::size_t count);
+
 // The same with the destination size given in bytes (odd byte counts round down).
 Result FormatBytes(char16_t* dest, std::size_t destBytes, std::u16string_view format,
                    std::initializer_list<FormatArg> args);

@@ -12,6 +12,23 @@ namespace profile {
 
 inline constexpr std::size_t kJobAccountUnits = 33;
 inline constexpr std::size_t kHelpFileUnits = 256;
+inline constexpr std::size_t kDialogNameUnits = 256;
+inline constexpr std::size_t kHelpTopicUnits = 50;
+inline constexpr std::size_t kMaxHelpTopics = 200;
+inline constexpr std::size_t kMaxPrintModes = 6;
+inline constexpr std::size_t kMaxResolutions = 10;
+
+// One filed context-help topic: a control id and its topic.
+struct HelpTopic {
+    std::int32_t controlId;
+    char16_t topic[kHelpTopicUnits];
+};
+
+// One print mode offered by the Print and Hold dialog, with its place in the list.
+struct PrintModeEntry {
+    std::int16_t mode;
+    std::int16_t position;
+};
 
 // What initialisation needs from the host's parameter block: the printer, its name and
 // the host's plug-in heap. Property sheets take it from OEMUIPSPARAM, settings trees from
@@ -30,8 +47,13 @@ struct UiSession {
     HostBlock hostBlock;
     host::PFNCOMPROPSHEET propSheetCallback;
     host::HANDLE troublePage;
+    std::int16_t minPasscodeLength;
+    std::int16_t maxPasscodeLength;
     host::IPrintOemDriverUI* driverHelper;
     host::HANDLE printerHandle;
+    void* dialogWindow;  // the open plug-in dialog or page
+    std::int32_t dialogTemplateId;
+    char16_t dialogName[kDialogNameUnits];
     std::int32_t colorDevice;
     std::int16_t previousCopies;
     std::int16_t currentCopies;
@@ -47,20 +69,29 @@ struct UiSession {
     ProfileReader* profileReader;
     ProfileReader* versionReader;
     ProfileReader* troubleReader;
+    void* tooltipWindow;
     std::int32_t isPpdDriver;
     std::int32_t autoConfigDone;
     char16_t helpFile[kHelpFileUnits];
+    void* helpWindow;  // the window of the last help topic opened
+    std::int32_t helpTopicCount;
+    HelpTopic helpTopics[kMaxHelpTopics];
     std::int32_t noPermission;
     FeatureSwitches switches;
     char16_t switchSignature[kSignatureUnits];
     std::int16_t brand;
+    std::int32_t resolutionList[kMaxResolutions];
+    std::int32_t resolutionCount;
     std::int32_t grayscaleEnh;
     std::int16_t encryptionMode;
     char16_t jobAccountId[kJobAccountUnits];
     char16_t jobAccountPassword[kJobAccountUnits];
     std::int32_t jobAccounting;
     std::int32_t useSmartCms;
+    std::int32_t printModeCount;
     std::int16_t koreanSupport;
+    std::int32_t storageState;
+    PrintModeEntry printModeList[kMaxPrintModes];
     std::int32_t checkTraysForCustoms;
     std::int32_t resolution300Index;
     std::int32_t quality300Index;

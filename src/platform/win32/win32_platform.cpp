@@ -1,7 +1,11 @@
 #include "platform/win32/win32_platform.h"
 
+#include <prsht.h>
 #include <shlwapi.h>
 #include <winspool.h>
+
+#include "platform/win32/dialog_host.h"
+#include "plugin/host_interface.h"
 
 #include <new>
 #include <string>
@@ -178,6 +182,61 @@ std::uint32_t Win32SystemInfo::WindowsMajorVersion() const {
     return LOBYTE(LOWORD(GetVersion()));
 }
 
+void* Win32HelpService::HtmlHelp(void* owner, const char16_t* address, std::uint32_t command,
+                                 std::uintptr_t data) {
+    if (state_ == State::kNotLoaded) {
+        state_ = State::kUnavailable;
+        HMODULE library = nullptr;
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_CLASSES_ROOT,
+                          "CLSID\\{ADB880A6-D8FF-11CF-9377-00AA003B7A11}\\InprocServer32", 0,
+                          KEY_READ, &key) == ERROR_SUCCESS) {
+            UniqueRegKey keyOwner(key);
+            char path[261] = {};
+            DWORD size = 260;
+            DWORD type = 0;
+            if (RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(path),
+                                 &size) == ERROR_SUCCESS &&
+                (type == REG_SZ || type == REG_EXPAND_SZ)) {
+                path[size < 260 ? size : 260] = '\0';
+                library = LoadLibraryA(path);
+            }
+        }
+        if (library == nullptr) library = LoadLibraryA("hhctrl.ocx");
+        if (library != nullptr) {
+            // The wide-character help entry is exported by ordinal only.
+            entry_ = reinterpret_cast<HtmlHelpFn>(
+                reinterpret_cast<void*>(GetProcAddress(library, MAKEINTRESOURCEA(15))));
+            if (entry_ != nullptr) state_ = State::kLoaded;
+        }
+    }
+    if (state_ != State::kLoaded) return nullptr;
+    return entry_(static_cast<HWND>(owner), reinterpret_cast<LPCWSTR>(address), command, data);
+}
+
+std::intptr_t Win32SheetPages::AddTroublePage(void* sheetFunction, void* sheet, int templateId,
+                                              std::u16string_view title, void* session) {
+    if (sheetFunction == nullptr) return 0;
+    // The title must outlive the call only until the host has copied the description.
+    const std::wstring caption(title.begin(), title.end());
+    PROPSHEETPAGEW page = {};
+    // The form that carries an activation context (52 bytes on x86).
+    page.dwSize = offsetof(PROPSHEETPAGEW, hActCtx) + sizeof(page.hActCtx);
+    page.dwFlags = PSP_USETITLE;
+    page.hInstance = static_cast<HINSTANCE>(module_.Handle());
+    page.pszTemplate = MAKEINTRESOURCEW(templateId);
+    page.pfnDlgProc = TroublePageProc;
+    page.pszTitle = caption.c_str();
+    page.lParam = reinterpret_cast<LPARAM>(session);
+    if (module_.ActivationContext() != nullptr) {
+        page.dwFlags |= PSP_USEFUSIONCONTEXT;
+        page.hActCtx = module_.ActivationContext();
+    }
+    const auto function = reinterpret_cast<host::PFNCOMPROPSHEET>(sheetFunction);
+    return function(sheet, host::kCpsFuncAddPropSheetPageW, reinterpret_cast<host::LPARAM>(&page),
+                    0);
+}
+
 Win32Platform::Win32Platform() {
     ports_.lastError = &lastError_;
     ports_.registry = &registry_;
@@ -186,6 +245,9 @@ Win32Platform::Win32Platform() {
     ports_.spooler = &spooler_;
     ports_.profiles = &profiles_;
     ports_.system = &system_;
+    ports_.help = &help_;
+    ports_.pages = &pages_;
+    SetPagePlatform(&ports_);
 }
 
 }  // namespace win32

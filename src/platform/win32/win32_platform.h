@@ -76,6 +76,30 @@ class Win32SystemInfo final : public platform::SystemInfo {
     std::uint32_t WindowsMajorVersion() const override;
 };
 
+// The HTML Help control: found through its class key, else by name; loaded once per process
+// and kept, or marked unavailable for good.
+class Win32HelpService final : public platform::HelpService {
+  public:
+    void* HtmlHelp(void* owner, const char16_t* address, std::uint32_t command,
+                   std::uintptr_t data) override;
+
+  private:
+    using HtmlHelpFn = HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR);
+    enum class State { kNotLoaded, kLoaded, kUnavailable };
+    State state_ = State::kNotLoaded;
+    HtmlHelpFn entry_ = nullptr;
+};
+
+class Win32SheetPages final : public platform::SheetPages {
+  public:
+    explicit Win32SheetPages(const Win32Module& module) : module_(module) {}
+    std::intptr_t AddTroublePage(void* sheetFunction, void* sheet, int templateId,
+                                 std::u16string_view title, void* session) override;
+
+  private:
+    const Win32Module& module_;
+};
+
 // The process-wide platform handed to the plug-in objects.
 class Win32Platform {
   public:
@@ -91,6 +115,8 @@ class Win32Platform {
     Win32Spooler spooler_;
     Win32ProfileFiles profiles_;
     Win32SystemInfo system_;
+    Win32HelpService help_;
+    Win32SheetPages pages_{module_};
     platform::Platform ports_;
 };
 

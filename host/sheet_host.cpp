@@ -1,0 +1,128 @@
+#include "sheet_host.h"
+
+#include <commctrl.h>
+
+#include "devmode_calls.h"
+#include "png_writer.h"
+
+namespace hostsim {
+
+SheetHost::SheetHost(host::IPrintOemUI* plugIn, HANDLE printer, const wchar_t* printerName,
+                     bool document)
+    : plugIn_(plugIn), document_(document), heap_(HeapCreate(0, 0, 0)), record_(NewRecord(0)) {
+    devmode_.dmSize = sizeof devmode_;
+    devmode_.dmCopies = 1;
+    if (document_) {
+        CallDevMode(plugIn_, host::kOemDmDefault, printer, nullptr, record_.data());
+    }
+    param_.cbSize = sizeof param_;
+    param_.hPrinter = printer;
+    param_.pPrinterName = reinterpret_cast<char16_t*>(const_cast<wchar_t*>(printerName));
+    param_.hOEMHeap = heap_;
+    param_.pPublicDM = document_ ? &devmode_ : nullptr;
+    param_.pOEMDM = document_ ? record_.data() : nullptr;
+    info_.cbSize = sizeof info_;
+    info_.Version = host::kPropSheetUiInfoVersion;
+    info_.hComPropSheet = this;
+    info_.pfnComPropSheet = &SheetHost::SheetFunction;
+    info_.lParamInit = reinterpret_cast<host::LPARAM>(&param_);
+}
+
+SheetHost::~SheetHost() {
+    for (HPROPSHEETPAGE page : pages_) DestroyPropertySheetPage(page);
+    // The host's heap goes with the sheet, and every block of the plug-in's on it.
+    if (heap_ != nullptr) HeapDestroy(heap_);
+}
+
+host::HRESULT SheetHost::Call(host::WORD reason, host::LPARAM lParam) {
+    info_.Reason = reason;
+    return document_ ? plugIn_->DocumentPropertySheets(&info_, lParam)
+                     : plugIn_->DevicePropertySheets(&info_, lParam);
+}
+
+host::LONG_PTR HOST_CALL SheetHost::SheetFunction(host::HANDLE sheet, host::DWORD function,
+                                                  host::LPARAM lParam1, host::LPARAM lParam2) {
+    auto* self = static_cast<SheetHost*>(sheet);
+    if (self == nullptr) return 0;
+    switch (function) {
+        case host::kCpsFuncAddPropSheetPageW: {
+            const auto* description = reinterpret_cast<const PROPSHEETPAGEW*>(lParam1);
+            if (description == nullptr) return 0;
+            HPROPSHEETPAGE page = CreatePropertySheetPageW(description);
+            if (page == nullptr) return 0;
+            self->pages_.push_back(page);
+            self->titles_.push_back(description->pszTitle != nullptr ? description->pszTitle : L"");
+            return reinterpret_cast<host::LONG_PTR>(page);
+        }
+        case host::kCpsFuncSetResult:
+            ++self->setResultCalls_;
+            return lParam2 == host::kCpsuiOk ? 1 : 0;
+        default:
+            return 0;
+    }
+}
+
+HWND SheetHost::OpenSheet(std::size_t index) {
+    if (index >= pages_.size()) return nullptr;
+    PROPSHEETHEADERW header = {};
+    header.dwSize = sizeof header;
+    header.dwFlags = PSH_MODELESS | PSH_NOAPPLYNOW;
+    header.pszCaption = L"Document Properties";
+    header.nPages = 1;
+    HPROPSHEETPAGE page = pages_[index];
+    header.phpage = &page;
+    const INT_PTR sheet = PropertySheetW(&header);
+    // The sheet owns the page from now on.
+    pages_.erase(pages_.begin() + static_cast<std::ptrdiff_t>(index));
+    titles_.erase(titles_.begin() + static_cast<std::ptrdiff_t>(index));
+    return sheet > 0 ? reinterpret_cast<HWND>(sheet) : nullptr;
+}
+
+void PumpMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+bool CaptureWindow(HWND window, const std::wstring& pngPath) {
+    RECT frame;
+    if (!GetWindowRect(window, &frame)) return false;
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    if (width <= 0 || height <= 0) return false;
+    HDC source = GetWindowDC(window);
+    HDC memory = CreateCompatibleDC(source);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bool written = false;
+    if (bitmap != nullptr && bits != nullptr) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        RedrawWindow(window, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
+        GdiFlush();
+        std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * height * 3);
+        const auto* pixels = static_cast<const std::uint8_t*>(bits);
+        for (std::size_t i = 0; i < static_cast<std::size_t>(width) * height; ++i) {
+            rgb[i * 3] = pixels[i * 4 + 2];
+            rgb[i * 3 + 1] = pixels[i * 4 + 1];
+            rgb[i * 3 + 2] = pixels[i * 4];
+        }
+        written = WritePng(pngPath, width, height, rgb);
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(window, source);
+    return written;
+}
+
+}  // namespace hostsim

@@ -1,0 +1,83 @@
+// The port through which dialog and page presenters act on their window's controls. The
+// Win32 adapter works on a real dialog window; the native tests use a fake.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ui {
+
+// One child control as the localisation walker sees it.
+struct ChildControl {
+    void* handle = nullptr;
+    std::int32_t id = 0;
+    std::u16string className;
+    std::u16string text;
+    std::uint32_t style = 0;
+};
+
+// The four input filters of edit fields.
+enum class EditFilter { kName, kDigit, kAccountId, kAccountPassword };
+
+// Message box flags and answers, with the platform's values.
+inline constexpr std::uint32_t kMbOk = 0x0;
+inline constexpr std::uint32_t kMbYesNo = 0x4;
+inline constexpr std::uint32_t kMbIconExclamation = 0x30;
+inline constexpr int kIdOk = 1;
+inline constexpr int kIdCancel = 2;
+inline constexpr int kIdYes = 6;
+inline constexpr int kIdNo = 7;
+
+class Controls {
+  public:
+    virtual ~Controls() = default;
+
+    // The dialog or page window itself.
+    virtual void* Window() const = 0;
+    virtual void SetCaption(std::u16string_view text) = 0;
+    // Takes the title-bar help button away.
+    virtual void RemoveHelpButton() = 0;
+    virtual void EndDialog(int result) = 0;
+
+    // Every child window, in the platform's enumeration order.
+    virtual std::vector<ChildControl> Children() = 0;
+    virtual void SetChildText(void* child, std::u16string_view text) = 0;
+    virtual void EnableChild(void* child, bool enable) = 0;
+
+    virtual std::u16string Text(int id) = 0;
+    virtual void SetText(int id, std::u16string_view text) = 0;
+    virtual void Show(int id, bool show) = 0;
+    virtual void Enable(int id, bool enable) = 0;
+    virtual bool IsEnabled(int id) = 0;
+    virtual bool IsVisible(int id) = 0;
+    virtual bool IsChecked(int id) = 0;
+    virtual void SetCheck(int id, bool checked) = 0;
+    virtual void SetLimit(int id, int units) = 0;
+
+    // Combo boxes and list boxes.
+    virtual void ClearItems(int id) = 0;
+    virtual int AddItem(int id, std::u16string_view text) = 0;
+    virtual void SetSelection(int id, int index) = 0;
+    virtual int Selection(int id) = 0;
+
+    // Up-down controls.
+    virtual void SetUpDownRange(int id, int low, int high) = 0;
+    virtual void SetUpDownPosition(int id, int position) = 0;
+    virtual int UpDownPosition(int id) = 0;
+
+    // Tooltips: a tooltip window owned by the dialog, and one tool per control.
+    virtual void* CreateTooltips(bool rightToLeft) = 0;
+    virtual void AddTooltip(void* tooltips, const ChildControl& child,
+                            std::u16string_view text) = 0;
+
+    // Replaces an edit field's window procedure with one of the input filters.
+    virtual void InstallEditFilter(int id, EditFilter filter) = 0;
+
+    virtual int MessageBox(std::u16string_view text, std::u16string_view caption,
+                           std::uint32_t flags) = 0;
+    virtual void Beep() = 0;
+};
+
+}  // namespace ui

@@ -1,0 +1,124 @@
+// A dialog window in memory for presenter tests: child controls with texts, states and
+// items, tooltips and message boxes recorded.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "ui/controls.h"
+
+namespace fakes {
+
+class FakeControls final : public ui::Controls {
+  public:
+    struct Control {
+        ui::ChildControl info;
+        bool enabled = true;
+        bool visible = true;
+        bool checked = false;
+        int limit = 0;
+        std::vector<std::u16string> items;
+        int selection = -1;
+        int low = 0, high = 0, position = 0;
+        std::vector<std::u16string> tooltips;
+        bool filtered = false;
+        ui::EditFilter filter = ui::EditFilter::kName;
+    };
+
+    // Adds a child control in enumeration order.
+    Control& Add(int id, std::u16string_view className, std::u16string_view text,
+                 std::uint32_t style = 0) {
+        auto& c = controls_.emplace_back();
+        c.info.handle =
+            reinterpret_cast<void*>(static_cast<std::uintptr_t>(0x1000 + controls_.size()));
+        c.info.id = id;
+        c.info.className = className;
+        c.info.text = text;
+        c.info.style = style;
+        return c;
+    }
+    Control& Get(int id) {
+        for (auto& c : controls_) {
+            if (c.info.id == id) return c;
+        }
+        return missing_;
+    }
+
+    void* Window() const override { return reinterpret_cast<void*>(0xD1A); }
+    void SetCaption(std::u16string_view text) override { caption = text; }
+    void RemoveHelpButton() override { helpButtonRemoved = true; }
+    void EndDialog(int result) override { endResult = result; }
+    std::vector<ui::ChildControl> Children() override {
+        std::vector<ui::ChildControl> out;
+        for (auto& c : controls_) out.push_back(c.info);
+        return out;
+    }
+    void SetChildText(void* child, std::u16string_view text) override {
+        ByHandle(child).info.text = text;
+    }
+    void EnableChild(void* child, bool enable) override { ByHandle(child).enabled = enable; }
+    std::u16string Text(int id) override { return Get(id).info.text; }
+    void SetText(int id, std::u16string_view text) override { Get(id).info.text = text; }
+    void Show(int id, bool show) override { Get(id).visible = show; }
+    void Enable(int id, bool enable) override { Get(id).enabled = enable; }
+    bool IsEnabled(int id) override { return Get(id).enabled; }
+    bool IsVisible(int id) override { return Get(id).visible; }
+    bool IsChecked(int id) override { return Get(id).checked; }
+    void SetCheck(int id, bool checked) override { Get(id).checked = checked; }
+    void SetLimit(int id, int units) override { Get(id).limit = units; }
+    void ClearItems(int id) override {
+        Get(id).items.clear();
+        Get(id).selection = -1;
+    }
+    int AddItem(int id, std::u16string_view text) override {
+        Get(id).items.emplace_back(text);
+        return static_cast<int>(Get(id).items.size()) - 1;
+    }
+    void SetSelection(int id, int index) override { Get(id).selection = index; }
+    int Selection(int id) override { return Get(id).selection; }
+    void SetUpDownRange(int id, int low, int high) override {
+        Get(id).low = low;
+        Get(id).high = high;
+    }
+    void SetUpDownPosition(int id, int position) override { Get(id).position = position; }
+    int UpDownPosition(int id) override { return Get(id).position; }
+    void* CreateTooltips(bool rightToLeft) override {
+        tooltipsRightToLeft = rightToLeft;
+        return tooltipWindow;
+    }
+    void AddTooltip(void* tooltips, const ui::ChildControl& child,
+                    std::u16string_view text) override {
+        if (tooltips != nullptr) Get(child.id).tooltips.emplace_back(text);
+    }
+    void InstallEditFilter(int id, ui::EditFilter filter) override {
+        Get(id).filtered = true;
+        Get(id).filter = filter;
+    }
+    int MessageBox(std::u16string_view text, std::u16string_view caption_, std::uint32_t) override {
+        messages.push_back(std::u16string(caption_) + u": " + std::u16string(text));
+        return messageAnswer;
+    }
+    void Beep() override { ++beeps; }
+
+    std::u16string caption;
+    bool helpButtonRemoved = false;
+    int endResult = -1;
+    void* tooltipWindow = reinterpret_cast<void*>(0x7001);
+    bool tooltipsRightToLeft = false;
+    std::vector<std::u16string> messages;
+    int messageAnswer = ui::kIdOk;
+    int beeps = 0;
+
+  private:
+    Control& ByHandle(void* handle) {
+        for (auto& c : controls_) {
+            if (c.info.handle == handle) return c;
+        }
+        return missing_;
+    }
+    std::vector<Control> controls_;
+    Control missing_;
+};
+
+}  // namespace fakes

@@ -1,0 +1,188 @@
+#include "ui/edit_filters.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+using ui::CharAction;
+using ui::EditFilter;
+using ui::KeyAction;
+using ui::PasteVerdict;
+
+constexpr EditFilter kAllFilters[] = {EditFilter::kName, EditFilter::kDigit, EditFilter::kAccountId,
+                                      EditFilter::kAccountPassword};
+
+int CountTyped(EditFilter filter) {
+    int count = 0;
+    for (std::uint32_t c = 0; c <= 0x10000; ++c) count += ui::AcceptsTyped(filter, c) ? 1 : 0;
+    return count;
+}
+
+int CountPasted(EditFilter filter) {
+    int count = 0;
+    for (int b = 0; b <= 0xFF; ++b) {
+        count += ui::AcceptsPasted(filter, static_cast<unsigned char>(b)) ? 1 : 0;
+    }
+    return count;
+}
+
+ui::PasteLimits Limits(std::int16_t min, std::int16_t max) {
+    return {.known = true, .minLength = min, .maxLength = max};
+}
+
+TEST(EditFilterSets, TypedCharactersOfEachField) {
+    // Sizes over the whole UTF-16 range catch a set that is one too wide or too narrow.
+    EXPECT_EQ(125, CountTyped(EditFilter::kName));            // 0x01..0x7F without / and \ .
+    EXPECT_EQ(11, CountTyped(EditFilter::kDigit));            // digits and backspace
+    EXPECT_EQ(67, CountTyped(EditFilter::kAccountId));        // 62 + @ _ - . + backspace
+    EXPECT_EQ(95, CountTyped(EditFilter::kAccountPassword));  // 0x21..0x7E + backspace
+
+    for (EditFilter f : kAllFilters) {
+        EXPECT_TRUE(ui::AcceptsTyped(f, ui::kBackspace)) << "backspace works in every field";
+        EXPECT_FALSE(ui::AcceptsTyped(f, 0)) << static_cast<int>(f);
+        EXPECT_FALSE(ui::AcceptsTyped(f, 0x80)) << static_cast<int>(f);
+        EXPECT_FALSE(ui::AcceptsTyped(f, 0x20AC)) << static_cast<int>(f);
+        EXPECT_FALSE(ui::AcceptsTyped(f, 0x10056)) << "no wrap into 'V'";
+    }
+
+    EXPECT_TRUE(ui::AcceptsTyped(EditFilter::kName, 0x7F));
+    EXPECT_TRUE(ui::AcceptsTyped(EditFilter::kName, 0x16)) << "right Ctrl+V reaches the edit";
+    EXPECT_FALSE(ui::AcceptsTyped(EditFilter::kName, '/'));
+    EXPECT_FALSE(ui::AcceptsTyped(EditFilter::kName, '\\'));
+    EXPECT_FALSE(ui::AcceptsTyped(EditFilter::kDigit, ':'));
+    for (char c : std::string_view("azAZ09@_-.")) {
+        EXPECT_TRUE(ui::AcceptsTyped(EditFilter::kAccountId, c)) << c;
+    }
+    EXPECT_FALSE(ui::AcceptsTyped(EditFilter::kAccountId, ' '));
+    EXPECT_FALSE(ui::AcceptsTyped(EditFilter::kAccountPassword, ' '));
+    EXPECT_TRUE(ui::AcceptsTyped(EditFilter::kAccountPassword, '~'));
+    EXPECT_TRUE(ui::AcceptsTyped(EditFilter::kAccountPassword, '!'));
+}
+
+TEST(EditFilterSets, PastedBytesOfEachField) {
+    EXPECT_EQ(125, CountPasted(EditFilter::kName));
+    EXPECT_EQ(10, CountPasted(EditFilter::kDigit));  // no backspace in a pasted text
+    EXPECT_EQ(66, CountPasted(EditFilter::kAccountId));
+    EXPECT_EQ(94, CountPasted(EditFilter::kAccountPassword));
+
+    // Backspace is typed, never pasted, except in the name field's wide set.
+    EXPECT_TRUE(ui::AcceptsPasted(EditFilter::kName, '\b'));
+    EXPECT_FALSE(ui::AcceptsPasted(EditFilter::kDigit, '\b'));
+    EXPECT_FALSE(ui::AcceptsPasted(EditFilter::kAccountPassword, '\b'));
+    EXPECT_FALSE(ui::AcceptsPasted(EditFilter::kName, 0x80));
+}
+
+TEST(EditFilterKeys, OnlyLeftCtrlShortcutsAreTaken) {
+    for (EditFilter f : kAllFilters) {
+        ui::EditFilterState state;
+        const bool copyCut = ui::TraitsOf(f).handlesCopyAndCut;
+        EXPECT_EQ(KeyAction::kFilteredPaste, ui::OnKeyDown(f, ui::kKeyV, true, state));
+        EXPECT_EQ(copyCut ? KeyAction::kCopyThenPassOn : KeyAction::kPassOn,
+                  ui::OnKeyDown(f, ui::kKeyC, true, state));
+        EXPECT_EQ(copyCut ? KeyAction::kCutThenPassOn : KeyAction::kPassOn,
+                  ui::OnKeyDown(f, ui::kKeyX, true, state));
+        // Other keys with Ctrl, and the shortcuts without the left Ctrl key.
+        EXPECT_EQ(KeyAction::kPassOn, ui::OnKeyDown(f, 'A', true, state));
+        EXPECT_EQ(KeyAction::kPassOn, ui::OnKeyDown(f, 0x76, true, state));  // F7, not 'v'
+        EXPECT_EQ(KeyAction::kPassOn, ui::OnKeyDown(f, 0x2D, true, state));  // Insert
+        for (std::uint32_t key : {ui::kKeyV, ui::kKeyC, ui::kKeyX}) {
+            EXPECT_EQ(KeyAction::kPassOn, ui::OnKeyDown(f, key, false, state));
+        }
+    }
+    EXPECT_TRUE(ui::TraitsOf(EditFilter::kName).handlesCopyAndCut);
+    EXPECT_TRUE(ui::TraitsOf(EditFilter::kAccountId).handlesCopyAndCut);
+    EXPECT_FALSE(ui::TraitsOf(EditFilter::kDigit).handlesCopyAndCut);
+    EXPECT_FALSE(ui::TraitsOf(EditFilter::kAccountPassword).handlesCopyAndCut);
+}
+
+TEST(EditFilterKeys, PasteFlagSwallowsExactlyTheNextCharacterOfItsOwnFilter) {
+    ui::EditFilterState state;
+    EXPECT_EQ(KeyAction::kPassOn, ui::OnKeyDown(EditFilter::kName, ui::kKeyV, false, state));
+    EXPECT_EQ(0, state.namePastePending) << "right Ctrl+V raises nothing";
+
+    ui::OnKeyDown(EditFilter::kName, ui::kKeyV, true, state);
+    EXPECT_EQ(1, state.namePastePending);
+    EXPECT_EQ(0, state.accountIdPastePending);
+    // The account id field's characters are not affected by the name field's flag.
+    EXPECT_EQ(CharAction::kSwallowWithBeep, ui::OnChar(EditFilter::kAccountId, 0x16, state));
+    EXPECT_EQ(CharAction::kSwallow, ui::OnChar(EditFilter::kName, 0x16, state));
+    EXPECT_EQ(0, state.namePastePending);
+    EXPECT_EQ(CharAction::kPassOn, ui::OnChar(EditFilter::kName, 0x16, state));
+
+    // Whatever character comes next is swallowed, even a refused one, without a beep.
+    ui::OnKeyDown(EditFilter::kAccountId, ui::kKeyV, true, state);
+    EXPECT_EQ(1, state.accountIdPastePending);
+    EXPECT_EQ(CharAction::kSwallow, ui::OnChar(EditFilter::kAccountId, ' ', state));
+    EXPECT_EQ(CharAction::kSwallowWithBeep, ui::OnChar(EditFilter::kAccountId, ' ', state));
+
+    // The two fields without a flag refuse the Ctrl+V control character with a beep.
+    for (EditFilter f : {EditFilter::kDigit, EditFilter::kAccountPassword}) {
+        EXPECT_EQ(nullptr, ui::PastePendingFlag(state, f));
+        ui::OnKeyDown(f, ui::kKeyV, true, state);
+        EXPECT_EQ(CharAction::kSwallowWithBeep, ui::OnChar(f, 0x16, state));
+    }
+    EXPECT_EQ(0, state.namePastePending);
+    EXPECT_EQ(0, state.accountIdPastePending);
+}
+
+TEST(EditFilterPaste, BytesAreCheckedAgainstTheFieldsSet) {
+    const ui::PasteLimits none;
+    EXPECT_EQ(PasteVerdict::kInsert, ui::DecidePaste(EditFilter::kName, "Report 2024", none));
+    EXPECT_EQ(PasteVerdict::kRefuse, ui::DecidePaste(EditFilter::kName, "a/b", none));
+    EXPECT_EQ(PasteVerdict::kRefuse, ui::DecidePaste(EditFilter::kName, "caf\xE9", none));
+    EXPECT_EQ(PasteVerdict::kInsert, ui::DecidePaste(EditFilter::kName, "line\r\n", none));
+
+    EXPECT_EQ(PasteVerdict::kInsert,
+              ui::DecidePaste(EditFilter::kAccountId, "j.doe-1_x@corp", none));
+    EXPECT_EQ(PasteVerdict::kRefuse, ui::DecidePaste(EditFilter::kAccountId, "j doe", none));
+    EXPECT_EQ(PasteVerdict::kRefuse,
+              ui::DecidePaste(EditFilter::kAccountPassword, "p ss", Limits(1, 32)));
+
+    // The check ends at a terminator inside the text.
+    EXPECT_EQ(PasteVerdict::kInsert,
+              ui::DecidePaste(EditFilter::kName, std::string_view("ab\0/", 4), none));
+}
+
+TEST(EditFilterPaste, PasscodeLengthMustFitTheSessionsLimits) {
+    const auto f = EditFilter::kDigit;
+    EXPECT_EQ(PasteVerdict::kInsert, ui::DecidePaste(f, "1234", Limits(4, 4)));
+    EXPECT_EQ(PasteVerdict::kRefuse, ui::DecidePaste(f, "12345", Limits(4, 4)));
+    EXPECT_EQ(PasteVerdict::kRefuse, ui::DecidePaste(f, "123", Limits(4, 4)));
+    EXPECT_EQ(PasteVerdict::kRefuse, ui::DecidePaste(f, "", Limits(4, 4)));
+    EXPECT_EQ(PasteVerdict::kInsert, ui::DecidePaste(f, "", Limits(0, 8)));
+    // Limits that cross refuse everything; negative ones compare as signed numbers.
+    EXPECT_EQ(PasteVerdict::kRefuse, ui::DecidePaste(f, "1234", Limits(8, 4)));
+    EXPECT_EQ(PasteVerdict::kRefuse, ui::DecidePaste(f, "1", Limits(-1, -1)));
+    EXPECT_EQ(PasteVerdict::kInsert, ui::DecidePaste(f, "12", Limits(-5, 2)));
+
+    // Without a session only the bytes count.
+    EXPECT_EQ(PasteVerdict::kInsert, ui::DecidePaste(f, "123456789", {}));
+    EXPECT_EQ(PasteVerdict::kRefuse, ui::DecidePaste(f, "12x", {}));
+
+    // The name and account id fields ignore the limits.
+    EXPECT_EQ(PasteVerdict::kInsert, ui::DecidePaste(EditFilter::kName, "abcdef", Limits(1, 2)));
+    EXPECT_EQ(PasteVerdict::kInsert,
+              ui::DecidePaste(EditFilter::kAccountId, "abcdef", Limits(1, 2)));
+}
+
+TEST(EditFilterPaste, ClipboardBlocksAreReadWithinTheirBounds) {
+    EXPECT_EQ("", ui::ClipboardText(nullptr, 100));
+    const char terminated[] = "1234\0zz";
+    EXPECT_EQ("1234", ui::ClipboardText(terminated, sizeof terminated));
+    EXPECT_EQ("12", ui::ClipboardText(terminated, 2)) << "no terminator within the size";
+    EXPECT_EQ("", ui::ClipboardText(terminated, 0));
+
+    // An unterminated block claiming any size is never read past the cap (ASan watches).
+    std::vector<char> huge(ui::kMaxPasteBytes + 1, 'a');
+    const std::string_view text = ui::ClipboardText(huge.data(), SIZE_MAX);
+    EXPECT_EQ(ui::kMaxPasteBytes + 1, text.size());
+    EXPECT_EQ(PasteVerdict::kRefuse, ui::DecidePaste(EditFilter::kName, text, {}));
+    EXPECT_EQ(PasteVerdict::kInsert, ui::DecidePaste(EditFilter::kName, text.substr(1), {}))
+        << "a text of exactly the cap is still examined";
+}
+
+}  // namespace

@@ -1,0 +1,431 @@
+#include "tree/feature_options.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "devmode/oem_devmode.h"
+#include "fakes/fake_platform.h"
+
+namespace {
+
+// The host's driver interface: answers DrvGetDriverSetting from a table of 10-byte answers
+// and records the features asked for and every DrvUpdateUISetting call.
+class DriverUi final : public host::IPrintOemDriverUI {
+  public:
+    struct Update {
+        void* uiObject;
+        void* item;
+        host::DWORD previous;
+        host::DWORD mode;
+    };
+    host::HRESULT HOST_CALL QueryInterface(const host::GUID&, void**) override {
+        return host::kENoInterface;
+    }
+    host::ULONG HOST_CALL AddRef() override { return 1; }
+    host::ULONG HOST_CALL Release() override { return 1; }
+    host::HRESULT HOST_CALL DrvGetDriverSetting(void* uiObject, const char* feature, void* output,
+                                                host::DWORD size, host::DWORD*,
+                                                host::DWORD*) override {
+        queries.emplace_back(feature);
+        lastUiObject = uiObject;
+        const auto it = settings.find(feature);
+        if (it == settings.end()) return host::kEInvalidArg;
+        std::memcpy(output, it->second.second.data(), std::min<std::size_t>(size, 10));
+        return it->second.first;
+    }
+    host::HRESULT HOST_CALL DrvUpgradeRegistrySetting(host::HANDLE, const char*,
+                                                      const char*) override {
+        return host::kENotImpl;
+    }
+    host::HRESULT HOST_CALL DrvUpdateUISetting(void* uiObject, void* item, host::DWORD previous,
+                                               host::DWORD mode) override {
+        updates.push_back({uiObject, item, previous, mode});
+        return host::kEFail;  // never looked at
+    }
+    void Set(const std::string& feature, std::string text, host::HRESULT result = host::kSOk) {
+        text.resize(10, '\0');
+        settings[feature] = {result, text};
+    }
+
+    std::map<std::string, std::pair<host::HRESULT, std::string>> settings;
+    std::vector<std::string> queries;
+    std::vector<Update> updates;
+    void* lastUiObject = nullptr;
+};
+
+// Profile values by section and key, in one file; a missing key gives the caller's default.
+class MapProfiles final : public platform::ProfileFiles {
+  public:
+    void Set(std::u16string section, std::u16string key, std::u16string value) {
+        values[section + u"|" + key] = std::move(value);
+    }
+    std::uint32_t GetInt(std::u16string_view section, std::u16string_view key, std::int32_t def,
+                         std::u16string_view) override {
+        const std::u16string* v = Find(section, key);
+        return static_cast<std::uint32_t>(v ? std::stol(std::string(v->begin(), v->end())) : def);
+    }
+    std::uint32_t GetString(std::u16string_view section, std::u16string_view key,
+                            std::u16string_view def, char16_t* buffer, std::uint32_t units,
+                            std::u16string_view) override {
+        const std::u16string* v = Find(section, key);
+        const std::u16string_view value = v ? std::u16string_view(*v) : def;
+        const std::size_t n = std::min<std::size_t>(value.size(), units - 1);
+        std::memcpy(buffer, value.data(), n * 2);
+        buffer[n] = u'\0';
+        return static_cast<std::uint32_t>(n);
+    }
+    std::map<std::u16string, std::u16string> values;
+
+  private:
+    const std::u16string* Find(std::u16string_view section, std::u16string_view key) const {
+        const auto it = values.find(std::u16string(section) + u"|" + std::u16string(key));
+        return it == values.end() ? nullptr : &it->second;
+    }
+};
+
+// Host items laid out as the driver does: items with a keyword carry USERDATA.
+class HostItems {
+  public:
+    HostItems() { items.reserve(16); }  // references handed out stay valid
+    host::OPTITEM& Add(const char* keyword, std::uint8_t publicId = 0, std::int32_t sel = 0,
+                       bool userData = false) {
+        host::OPTITEM& item = items.emplace_back();
+        item.cbSize = sizeof(host::OPTITEM);
+        item.DMPubID = publicId;
+        item.Sel = sel;
+        if (keyword != nullptr || userData) {
+            auto& data = userData_.emplace_back(std::make_unique<host::USERDATA>());
+            data->pKeyWordName = const_cast<char*>(keyword);
+            item.UserData = reinterpret_cast<host::ULONG_PTR>(data.get());
+        }
+        return item;
+    }
+    host::OEMCUIPPARAM Param() {
+        host::OEMCUIPPARAM param{};
+        param.pDrvOptItems = items.data();
+        param.cDrvOptItems = static_cast<host::DWORD>(items.size());
+        return param;
+    }
+    std::vector<host::OPTITEM> items;
+
+  private:
+    std::vector<std::unique_ptr<host::USERDATA>> userData_;
+};
+
+TEST(FindDriverItem, MatchesKeywordsExactlyAndPublicIdsOnlyWithoutKeyword) {
+    HostItems host;
+    host.Add(nullptr, 5);           // no user data
+    host.Add(nullptr, 5, 0, true);  // user data without keyword
+    host.Add("quality", 5);
+    host.Add("QualityMode", 5);
+    host.Add("Quality", 6);
+    host.Add("Quality", 7);
+    host.Add("Qualit", 5);
+    host::OPTITEM* items = host.items.data();
+    const auto count = static_cast<std::uint32_t>(host.items.size());
+
+    EXPECT_EQ(&items[4], tree::FindDriverItem(items, count, "Quality"));
+    EXPECT_EQ(&items[6], tree::FindDriverItem(items, count, "Qualit"));
+    EXPECT_EQ(nullptr, tree::FindDriverItem(items, count, "Qual"));
+    EXPECT_EQ(&items[0], tree::FindDriverItem(items, count, nullptr, 5));
+    EXPECT_EQ(&items[4], tree::FindDriverItem(items, count, nullptr, 6)) << "keyword ignored";
+    EXPECT_EQ(nullptr, tree::FindDriverItem(items, 4, "Quality")) << "the count bounds the walk";
+    EXPECT_EQ(nullptr, tree::FindDriverItem(items, 0, nullptr, 5));
+    EXPECT_EQ(nullptr, tree::FindDriverItem(nullptr, 7, "Quality"));
+}
+
+TEST(FindDriverItem, ReadsUnterminatedKeywordsNoFurtherThanTheWantedOnePlusOne) {
+    // As many bytes as characters and no terminator: the sanitizer catches any read past them.
+    const std::string text = "ColorModeXYZ";
+    const auto keyword = std::make_unique<char[]>(text.size());
+    std::memcpy(keyword.get(), text.data(), text.size());
+    HostItems host;
+    host.Add(keyword.get());
+    host.Add("ColorMode");
+    const host::OEMCUIPPARAM param = host.Param();
+    EXPECT_EQ(&host.items[1], tree::FindDriverItem(param.pDrvOptItems, 2, "ColorMode"));
+    EXPECT_EQ(nullptr, tree::FindDriverItem(param.pDrvOptItems, 2, "ColorModeXY"));
+}
+
+TEST(SelectDriverItem, ChangesTheItemAndNotifiesWithTheSheetsUiObjectElseTheCallsOne) {
+    DriverUi driver;
+    host::OEMUIOBJ sheetUi{}, callUi{};
+    HostItems host;
+    host::OPTITEM& region = host.Add("JCLRegionColor", 0, 1);
+    host::OPTITEM& quality = host.Add(nullptr, host::kDmPubPrintQuality);
+    region.Flags = host::kOptifHide;
+    host::OEMCUIPPARAM param = host.Param();
+    param.poemuiobj = &callUi;
+    host::OEMUIPSPARAM sheet{};
+    sheet.poemuiobj = &sheetUi;
+    profile::UiSession session{};
+    session.driverHelper = &driver;
+
+    session.hostParams = &sheet;
+    tree::SelectDriverItemByName(param, session, "JCLRegionColor", 3, host::kOemCuipPrnProp);
+    tree::SelectDriverItemByName(param, session, "Missing", 7, host::kOemCuipDocProp);
+    session.hostParams = nullptr;  // a tree session
+    tree::SelectDriverItemByName(param, session, nullptr, 2, host::kOemCuipDocProp,
+                                 host::kDmPubPrintQuality);
+    EXPECT_EQ(3, region.Sel);
+    EXPECT_EQ(host::kOptifHide | host::kOptifChanged, region.Flags);
+    EXPECT_EQ(2, quality.Sel);
+    ASSERT_EQ(2u, driver.updates.size());
+    EXPECT_EQ(&sheetUi, driver.updates[0].uiObject);
+    EXPECT_EQ(&region, driver.updates[0].item);
+    EXPECT_EQ(0u, driver.updates[0].previous);
+    EXPECT_EQ(host::kOemCuipPrnProp, driver.updates[0].mode);
+    EXPECT_EQ(&callUi, driver.updates[1].uiObject);
+    EXPECT_EQ(&quality, driver.updates[1].item);
+
+    // Without a driver interface or UI object the item still changes, silently.
+    tree::SelectDriverItem(nullptr, &callUi, &region, 4, host::kOemCuipDocProp);
+    tree::SelectDriverItem(&driver, nullptr, &region, 5, host::kOemCuipDocProp);
+    tree::SelectDriverItem(&driver, &callUi, nullptr, 6, host::kOemCuipDocProp);
+    EXPECT_EQ(5, region.Sel);
+    EXPECT_EQ(2u, driver.updates.size());
+}
+
+TEST(ItemFlags, HideDisableEnableAndStapleLocation) {
+    HostItems host;
+    host::OPTITEM& item = host.Add("JCLEnhanceGray", 0, 2);
+    item.Flags = host::kOptifCallback;
+    tree::HideItem(&item);
+    EXPECT_EQ(host::kOptifCallback | host::kOptifHide | host::kOptifChanged, item.Flags);
+    item.Flags = host::kOptifCallback;
+    tree::SetItemAvailable(&item, false);
+    EXPECT_EQ(host::kOptifCallback | host::kOptifDisabled | host::kOptifChanged, item.Flags);
+    EXPECT_EQ(0, item.Sel);
+    item.Sel = 2;
+    tree::SetItemAvailable(&item, true);
+    EXPECT_EQ(host::kOptifCallback | host::kOptifChanged, item.Flags);
+    EXPECT_EQ(2, item.Sel) << "enabling keeps the selection";
+    tree::HideItem(nullptr);
+    tree::SetItemAvailable(nullptr, false);
+
+    EXPECT_EQ(0, tree::SelectedStapleLocation(host.Param()));
+    host.Add("StapleLocation", 0, 3);
+    EXPECT_EQ(3, tree::SelectedStapleLocation(host.Param()));
+}
+
+TEST(InstallableOptionMap, RowsAndTheProcessWideValueColumn) {
+    EXPECT_STREQ("Option4", tree::kInstallableOptionMap[tree::kRowHardDisk].keyword);
+    EXPECT_STREQ("PrinterHardDisk", tree::kInstallableOptionMap[tree::kRowHardDiskAlt].keyword);
+    EXPECT_EQ(nullptr, tree::kInstallableOptionMap[tree::kRowDuplexUnit].unit);
+    EXPECT_EQ(tree::kRowOutputBin, tree::FindInstallableOption("OptOutputBin"));
+    EXPECT_EQ(std::nullopt, tree::FindInstallableOption(
+                                "OptOutputBin", tree::kInstallableOptionRowsWithoutOutputBin));
+    EXPECT_EQ(std::nullopt, tree::FindInstallableOption("option4"));
+
+    plugin::ModuleState state;
+    EXPECT_TRUE(tree::SetInstallableOptionValue(state, "PrinterHardDisk", 1));
+    EXPECT_FALSE(tree::SetInstallableOptionValue(state, "Tray2", 5)) << "a unit, not a keyword";
+    tree::SetInstallableOptionValue(state, plugin::kInstallableOptionRows, 9);
+    EXPECT_EQ(1, tree::InstallableOptionValue(state, tree::kRowHardDiskAlt));
+    EXPECT_EQ(0, tree::InstallableOptionValue(state, tree::kRowHardDisk));
+    EXPECT_EQ(0, tree::InstallableOptionValue(state, plugin::kInstallableOptionRows));
+}
+
+TEST(IsHardDiskInstalled, ExactlyTrueFromTheFirstKeywordThatAnswers) {
+    host::OEMUIOBJ ui{};
+    DriverUi driver;
+    EXPECT_EQ(0, tree::IsHardDiskInstalled(&ui, &driver));
+    EXPECT_EQ((std::vector<std::string>{"Option4", "PrinterHardDisk"}), driver.queries);
+    EXPECT_EQ(&ui, driver.lastUiObject);
+    driver.Set("PrinterHardDisk", "True");
+    EXPECT_EQ(1, tree::IsHardDiskInstalled(&ui, &driver)) << "the alternative";
+    driver.Set("PrinterHardDisk", "TrueType");
+    EXPECT_EQ(0, tree::IsHardDiskInstalled(&ui, &driver)) << "a longer word";
+
+    driver.Set("PrinterHardDisk", "True");
+    driver.Set("Option4", "False");
+    driver.queries.clear();
+    EXPECT_EQ(0, tree::IsHardDiskInstalled(&ui, &driver)) << "the first answer counts";
+    EXPECT_EQ(std::vector<std::string>{"Option4"}, driver.queries);
+    driver.Set("Option4", "True", host::kSFalse);
+    driver.settings.erase("PrinterHardDisk");
+    EXPECT_EQ(0, tree::IsHardDiskInstalled(&ui, &driver)) << "only S_OK is an answer";
+    EXPECT_EQ(0, tree::IsHardDiskInstalled(&ui, nullptr));
+}
+
+// A sheet session with a bound model profile, a printer and the host's driver interface.
+class FeatureSession : public ::testing::Test {
+  protected:
+    FeatureSession() : reader(&profiles, u"C:\\Drivers\\3\\CVLu.INI"), record(devmode::kSize) {
+        ports = fake.ports();
+        session.printerHandle = reinterpret_cast<void*>(0x50);
+        session.hostParams = &sheet;
+        session.profileReader = &reader;
+        session.driverHelper = &driver;
+    }
+    std::int32_t State(std::uint16_t printerMemory, std::int32_t critical) {
+        devmode::Set(record.data(), devmode::kPrinterMemory, printerMemory);
+        devmode::Set(record.data(), devmode::kCriticalMemory, critical);
+        session.storageState = -1;
+        tree::ComputeStorageState(ports, &ui, record.data(), session);
+        return session.storageState;
+    }
+    std::vector<std::int32_t> Resolutions() {
+        tree::BuildResolutionList(session);
+        return {session.resolutionList, session.resolutionList + session.resolutionCount};
+    }
+
+    fakes::FakePlatform fake;
+    platform::Platform ports;
+    MapProfiles profiles;
+    profile::ProfileReader reader;
+    DriverUi driver;
+    host::OEMUIOBJ ui{};
+    host::OEMUIPSPARAM sheet{};
+    profile::UiSession session{};
+    std::vector<unsigned char> record;
+};
+
+TEST_F(FeatureSession, StorageStateFromDiskAndMemory) {
+    session.printerHdd = 1;
+    fake.spooler.SetDword(u"CURRENT_MEMORY", 256);
+    driver.Set("Option4", "False");
+    EXPECT_EQ(2, State(0, 256)) << "memory jobs off";
+    EXPECT_EQ(3, State(1, 256)) << "memory equal to the critical size";
+    EXPECT_EQ(0, State(1, 257));
+    EXPECT_EQ(0, State(1, -1)) << "the critical size compares unsigned";
+    driver.Set("Option4", "True");
+    EXPECT_EQ(1, State(0, 0)) << "the host reports the disk";
+    EXPECT_EQ(std::u16string_view(u"DEFAULTDEVMODE"), reader.section());
+
+    session.installedHdd = 2;  // only 1 means installed
+    session.printerHdd = 0;
+    driver.queries.clear();
+    fake.spooler.SetDword(u"CURRENT_MEMORY", 0x80000000u);
+    EXPECT_EQ(3, State(1, 0x7FFFFFFF)) << "memory compares unsigned";
+    EXPECT_EQ(0, State(0, 0));
+    session.installedHdd = 1;
+    EXPECT_EQ(1, State(0, 0));
+    EXPECT_TRUE(driver.queries.empty()) << "no host query without an uninstalled disk";
+    EXPECT_EQ(0, fake.spooler.dataWrites);
+    EXPECT_EQ(session.printerHandle, fake.spooler.lastPrinter);
+}
+
+TEST_F(FeatureSession, StorageStateCreatesTheMemoryValueAndNeedsItsInputs) {
+    ports.profiles = &profiles;
+    profiles.Set(u"DEFAULTDEVMODE", u"PrinterMemorySize", u"512");
+    EXPECT_EQ(3, State(1, 512));
+    EXPECT_EQ(platform::kRegDword, fake.spooler.printerData[u"current_memory"].type);
+    EXPECT_EQ((std::vector<unsigned char>{0x00, 0x02, 0, 0}),
+              fake.spooler.printerData[u"current_memory"].bytes);
+
+    fake.spooler.dataReads = 0;
+    session.storageState = 3;
+    tree::ComputeStorageState(ports, &ui, nullptr, session);
+    tree::ComputeStorageState(ports, nullptr, record.data(), session);
+    session.hostParams = nullptr;
+    session.printerHandle = nullptr;
+    tree::ComputeStorageState(ports, &ui, record.data(), session);
+    EXPECT_EQ(3, session.storageState);
+    EXPECT_EQ(0, fake.spooler.dataReads);
+    session.printerHandle = reinterpret_cast<void*>(0x50);  // a tree session keeps its printer
+    EXPECT_EQ(0, State(0, 0));
+}
+
+TEST_F(FeatureSession, PrintModesOfTheStatesKey) {
+    auto modes = [&] {
+        tree::BuildPrintModeList(session);
+        std::vector<std::pair<int, int>> out;
+        for (int i = 0; i < session.printModeCount; ++i)
+            out.emplace_back(session.printModeList[i].mode, session.printModeList[i].position);
+        return out;
+    };
+    session.storageState = 2;
+    profiles.Set(u"Common", u"JobSettingHDDOff", u"7, 2,0 ,3");
+    EXPECT_EQ(1, tree::HoldModesOffered(session));
+    EXPECT_EQ((std::vector<std::pair<int, int>>{{1, 0}, {2, 1}}), modes());
+    profiles.Set(u"Common", u"JobSettingHDDOff", u"0, 7");
+    EXPECT_EQ(0, tree::HoldModesOffered(session));
+    EXPECT_TRUE(modes().empty());
+    EXPECT_EQ(0, session.printModeList[0].mode) << "cleared";
+    profiles.Set(u"Common", u"JobSettingHDDOff", u" , ,");
+    EXPECT_EQ(1, tree::HoldModesOffered(session)) << "no number at all";
+    EXPECT_TRUE(modes().empty());
+
+    session.storageState = 0;
+    profiles.Set(u"Common", u"JobSettingMemoryOff", u"6,5,4,3,2,1,1,99999999999");
+    EXPECT_EQ((std::vector<std::pair<int, int>>{{5, 0}, {4, 1}, {3, 2}, {2, 3}, {1, 4}, {0, 5}}),
+              modes());
+    session.storageState = 1;  // its key is absent
+    EXPECT_EQ(0, tree::HoldModesOffered(session));
+    EXPECT_TRUE(modes().empty());
+    session.storageState = 4;
+    EXPECT_EQ(0, tree::HoldModesOffered(session));
+}
+
+TEST_F(FeatureSession, ResolutionMasks) {
+    profiles.Set(u"Common", u"Graphics600Res", u"257");  // 0x0101
+    EXPECT_EQ((std::vector<std::int32_t>{1, 600}), Resolutions());
+    // The remainder decides: 0x0018 still exceeds 21 after its bit 8; 0x1010C is cut to 16 bits.
+    profiles.Set(u"Common", u"Graphics600Res", u"24");
+    profiles.Set(u"Common", u"Graphics300Res", u"65804");
+    EXPECT_EQ((std::vector<std::int32_t>{8, 1, 2400, 1200}), Resolutions());
+
+    profiles.Set(u"Common", u"Graphics1200Res", u"3855");  // 0x0F0F
+    profiles.Set(u"Common", u"Graphics600Res", u"1");
+    profiles.Set(u"Common", u"Graphics300Res", u"3");
+    EXPECT_EQ((std::vector<std::int32_t>{8, 4, 2, 1, 9600, 4800, 2400, 1200, 600, 600}),
+              Resolutions())
+        << "the first ten";
+    profiles.values.clear();
+    EXPECT_TRUE(Resolutions().empty());
+    EXPECT_EQ(0, session.resolutionList[0]);
+}
+
+TEST(SmartCms, CodesAddressTwoBitFieldsOfTheBlock) {
+    std::vector<unsigned char> record(devmode::kSize, 0xFF);
+    const auto block = [&] {
+        const auto* start = record.data() + devmode::kSmartCmsBits.offset - 1;
+        return std::vector<unsigned char>(start, start + devmode::kSmartCmsBits.width + 2);
+    };
+    std::vector<unsigned char> expected(12, 0xFF);  // the block and a byte either side
+    tree::ApplySmartCmsCodes(record.data(), u"1,12:24", 2);
+    expected[1 + 0] = 0xDF;  // word 1 slot 2: bits 5-4 = 01
+    expected[1 + 2] = 0xFD;  // word 2 slot 4: bits 1-0 = 01
+    EXPECT_EQ(expected, block());
+    tree::ApplySmartCmsCodes(record.data(), u"1,15:58", 0);
+    expected[1 + 1] = 0x3F;  // word 1 slot 5: second byte, bits 7-6
+    expected[1 + 9] = 0xFC;  // word 5 slot 8
+    EXPECT_EQ(expected, block());
+
+    for (const char16_t* value :
+         {u"1,10:19", u"1,60:8", u"1,-12:-1", u"1,99999999999:100", u"12 24", u"1,x:y"}) {
+        tree::ApplySmartCmsCodes(record.data(), value, 1);
+        EXPECT_EQ(expected, block()) << "no field for this value";
+    }
+    tree::ApplySmartCmsCodes(nullptr, u"1,12:24", 1);
+}
+
+TEST(SmartCms, AvailabilityFollowsTheCodesOfTheColourMode) {
+    host::OPTITEM item{};
+    auto apply = [&](bool colour, std::u16string_view value) {
+        item.Flags = 0;
+        item.Sel = 1;
+        tree::ApplySmartCmsAvailability(colour, &item, value);
+        return item.Flags;
+    };
+    constexpr host::DWORD kOff = host::kOptifDisabled | host::kOptifChanged;
+    EXPECT_EQ(kOff, apply(true, u"1:24")) << "grey code only, no comma";
+    EXPECT_EQ(0, item.Sel);
+    EXPECT_EQ(host::kOptifChanged, apply(false, u"1:24"));
+    EXPECT_EQ(1, item.Sel);
+    EXPECT_EQ(host::kOptifChanged, apply(true, u"1,12"));
+    EXPECT_EQ(kOff, apply(false, u"1,12"));
+    EXPECT_EQ(host::kOptifChanged, apply(true, u"GraphicsSmartCMS3")) << "neither";
+    EXPECT_EQ(kOff, apply(false, u"1,0:0"));
+    EXPECT_EQ(0u, apply(false, u"1,12:24")) << "both: left alone";
+    tree::ApplySmartCmsAvailability(true, nullptr, u"1");
+}
+
+}  // namespace

@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+
+#include "fakes/fake_controls.h"
+#include "fakes/fake_platform.h"
+#include "fakes/fake_profiles.h"
+#include "profile/bounded_text.h"
+#include "ui/localise.h"
+#include "ui/text_format.h"
+
+namespace {
+
+constexpr char16_t kTexts[] = u"C:\\D\\3\\T.DAT";
+
+class FakeHelp final : public platform::HelpService {
+  public:
+    void* HtmlHelp(void* owner, const char16_t* address, std::uint32_t command,
+                   std::uintptr_t) override {
+        lastOwner = owner;
+        lastAddress = address != nullptr ? address : u"";
+        lastCommand = command;
+        ++calls;
+        return answer;
+    }
+    void* answer = reinterpret_cast<void*>(0x4E1F);
+    void* lastOwner = nullptr;
+    std::u16string lastAddress;
+    std::uint32_t lastCommand = 99;
+    int calls = 0;
+};
+
+class LocaliseTest : public ::testing::Test {
+  protected:
+    LocaliseTest() : reader(&profiles, kTexts) {
+        session.textReader = &reader;
+        text::Copy(session.helpFile, profile::kHelpFileUnits, u"C:\\D\\3\\T.CHM");
+        text::Copy(session.switchSignature, profile::kSignatureUnits, u"0,32,17600,256,0,3");
+    }
+    void Texts(std::string_view ini) { profiles.files.PutUtf8(kTexts, ini); }
+    void Walk(int templateId = 3042, const char16_t* name = u"Job Accounting") {
+        ui::EnterDialog(session, controls.Window(), templateId, name);
+        session.tooltipWindow = controls.CreateTooltips(false);
+        ui::LocaliseDialog(controls, session);
+    }
+
+    fakes::FakeProfiles profiles;
+    profile::ProfileReader reader;
+    profile::UiSession session{};
+    fakes::FakeControls controls;
+};
+
+TEST_F(LocaliseTest, TextsTooltipsAndClassTooltips) {
+    Texts(
+        "[Job Accounting Dialog]\n"
+        "Print=Drucken\n"
+        "Cancel tooltip=Close without saving\n"
+        "Edit:1244 tooltip=Your account\n");
+    controls.Add(1, u"Button", u"Print");
+    controls.Add(2, u"Button", u"Cancel");
+    controls.Add(1244, u"Edit", u"typed text");
+    controls.Add(1245, u"Edit", u"");
+    Walk();
+    EXPECT_EQ(u"Drucken", controls.Get(1).info.text);
+    EXPECT_EQ(std::vector<std::u16string>{u""}, controls.Get(1).tooltips)
+        << "a text control always gets a tool, with empty text when no tooltip key exists";
+    EXPECT_EQ(u"Cancel", controls.Get(2).info.text) << "a missing key keeps the template text";
+    EXPECT_EQ(std::vector<std::u16string>{u"Close without saving"}, controls.Get(2).tooltips);
+    EXPECT_EQ(u"typed text", controls.Get(1244).info.text) << "edit texts are never replaced";
+    EXPECT_EQ(std::vector<std::u16string>{u"Your account"}, controls.Get(1244).tooltips);
+    EXPECT_TRUE(controls.Get(1245).tooltips.empty());
+}
+
+TEST_F(LocaliseTest, PasscodeHintsAreFormattedWithIntegersOnly) {
+    Texts(
+        "[Hold Dialog]\n"
+        "(0-9)=%d to %d digits\n"
+        "(0-9) tooltip=Between %d and %d\n"
+        "(0)=Exactly %d digits %s %n %d %d\n"
+        "PassLabel=Passcode (%d-%d)\n");
+    controls.Add(1019, u"Static", u"hint");
+    controls.Add(1353, u"Static", u"PassLabel");
+    session.minPasscodeLength = 4;
+    session.maxPasscodeLength = 8;
+    Walk(3006, u"Hold");
+    EXPECT_EQ(u"4 to 8 digits", controls.Get(1019).info.text);
+    EXPECT_EQ(std::vector<std::u16string>{u"Between 4 and 8"}, controls.Get(1019).tooltips);
+    EXPECT_EQ(u"Passcode (4-8)", controls.Get(1353).info.text);
+
+    // Equal limits use "(0)"; conversions other than the two integers show as written.
+    fakes::FakeControls again;
+    again.Add(1019, u"Static", u"hint");
+    session.minPasscodeLength = session.maxPasscodeLength = 6;
+    ui::EnterDialog(session, again.Window(), 3500, u"Hold");
+    ui::LocaliseDialog(again, session);
+    EXPECT_EQ(u"Exactly 6 digits %s %n 6 %d", again.Get(1019).info.text);
+
+    // Outside the Print and Hold templates nothing is formatted.
+    fakes::FakeControls other;
+    other.Add(1019, u"Static", u"hint");
+    ui::EnterDialog(session, other.Window(), 3042, u"Hold");
+    ui::LocaliseDialog(other, session);
+    EXPECT_EQ(u"Exactly %d digits %s %n %d %d", other.Get(1019).info.text);
+}
+
+TEST(TextFormat, OnlyIntegersAreSubstituted) {
+    EXPECT_EQ(u"7-9 %s 100%", ui::FormatWithIntegers(u"%d-%d %s 100%%", {7, 9}));
+    EXPECT_EQ(u"%n%p %d", ui::FormatWithIntegers(u"%n%p %d", {}));
+}
+
+TEST_F(LocaliseTest, HelpTopicsFallBackToCommonAndTheFirstFiledAnswers) {
+    Texts(
+        "[Common]\n"
+        "OK topic=common_ok.htm\n"
+        "[Job Accounting Dialog]\n"
+        "Print topic=print.htm\n"
+        "Caption topic=accounting.htm\n"
+        "ComboBox:1300 topic=combo.htm\n"
+        "[Hold Dialog]\n"
+        "Print topic=hold_print.htm\n");
+    controls.Add(1, u"Button", u"Print");
+    controls.Add(2, u"Button", u"OK");
+    controls.Add(1300, u"ComboBox", u"");
+    Walk();
+    ui::RegisterHelpTopic(session, u"Caption", nullptr, 3042);
+    ASSERT_EQ(4, session.helpTopicCount);
+
+    // A second dialog files id 1 again; the first topic keeps answering.
+    fakes::FakeControls second;
+    second.Add(1, u"Button", u"Print");
+    ui::EnterDialog(session, second.Window(), 3006, u"Hold");
+    ui::LocaliseDialog(second, session);
+    EXPECT_EQ(5, session.helpTopicCount);
+
+    FakeHelp help;
+    EXPECT_TRUE(ui::ShowControlHelp(&help, session, 1));
+    EXPECT_EQ(u"C:\\D\\3\\T.CHM::/print.htm#0,32,17600,256,0,3", help.lastAddress);
+    EXPECT_EQ(platform::kHhDisplayTopic, help.lastCommand);
+    EXPECT_EQ(second.Window(), help.lastOwner);
+    EXPECT_TRUE(ui::ShowControlHelp(&help, session, 2));
+    EXPECT_EQ(u"C:\\D\\3\\T.CHM::/common_ok.htm#0,32,17600,256,0,3", help.lastAddress);
+    EXPECT_TRUE(ui::ShowControlHelp(&help, session, 1300));
+    EXPECT_TRUE(ui::ShowControlHelp(&help, session, 3042));
+
+    // Unknown ids open nothing and report the last window; a failing service clears it.
+    help.calls = 0;
+    EXPECT_TRUE(ui::ShowControlHelp(&help, session, 77));
+    EXPECT_EQ(0, help.calls);
+    help.answer = nullptr;
+    EXPECT_FALSE(ui::ShowControlHelp(&help, session, 1));
+    EXPECT_FALSE(ui::ShowControlHelp(nullptr, session, 1));
+}
+
+TEST_F(LocaliseTest, FullTopicTableStopsFilingAndLongTopicsAreCut) {
+    Texts("[Common]\nX topic=" + std::string(80, 't') + "\n");
+    for (int i = 0; i < 205; ++i) {
+        ui::ChildControl child;
+        child.id = i;
+        child.className = u"Button";
+        ui::RegisterHelpTopic(session, u"X", &child, 0);
+    }
+    EXPECT_EQ(200, session.helpTopicCount);
+    EXPECT_EQ(49u, std::u16string_view(session.helpTopics[0].topic).size());
+}
+
+TEST_F(LocaliseTest, NoPermissionDisablesEveryChild) {
+    Texts("[Troubleshooting Dialog]\n");
+    controls.Add(1, u"Button", u"Print");
+    controls.Add(2, u"Edit", u"");
+    session.noPermission = 1;
+    Walk(3023, u"Troubleshooting");
+    EXPECT_FALSE(controls.Get(1).enabled);
+    EXPECT_FALSE(controls.Get(2).enabled);
+}
+
+TEST_F(LocaliseTest, TalenReadsControl1001FromTheCustomPaperSection) {
+    Texts(
+        "[Paper Dialog]\n"
+        "Size=Paper size\n"
+        "[Custom Paper Dialog]\n"
+        "Size=Custom size\n");
+    controls.Add(1001, u"Static", u"Size");
+    session.brand = profile::kBrandTalen;
+    Walk(3100, u"Paper");
+    EXPECT_EQ(u"Custom size", controls.Get(1001).info.text);
+}
+
+TEST_F(LocaliseTest, StartDialogCaptionHelpButtonAndRightToLeftTooltips) {
+    Texts("[Job Accounting Dialog]\nCaption=Job Accounting\n");
+    fakes::FakePlatform fake;
+    platform::Platform ports = fake.ports();
+    fake.system.windowsMajor = 6;
+    fake.system.systemLangId = 0x040D;  // Hebrew
+    ui::StartDialog(ports, controls, session, 3503, u"Job Accounting");
+    EXPECT_EQ(u"Job Accounting", controls.caption);
+    EXPECT_TRUE(controls.helpButtonRemoved);
+    EXPECT_TRUE(controls.tooltipsRightToLeft);
+    EXPECT_EQ(controls.Window(), session.dialogWindow);
+    EXPECT_EQ(3503, session.dialogTemplateId);
+
+    fakes::FakeControls old;
+    fake.system.windowsMajor = 5;
+    fake.system.systemLangId = 0x0409;
+    ui::StartDialog(ports, old, session, 3042, u"Job Accounting");
+    EXPECT_FALSE(old.helpButtonRemoved);
+    EXPECT_FALSE(old.tooltipsRightToLeft);
+}
+
+}  // namespace

@@ -1,0 +1,178 @@
+// The real DLL's property sheets under Wine, driven by the host simulator with its own sheet
+// function: reasons and results, the Troubleshooting page for the TALEN model only, and
+// the page localised from the sample language file with tooltips and help topics.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+
+#include "devmode/oem_devmode.h"
+#include "model_install.h"
+#include "plugin_host.h"
+#include "profile/ui_session.h"
+#include "sheet_host.h"
+
+namespace {
+
+void StoreLanguage(const wchar_t* printer, const wchar_t* code) {
+    const std::wstring path = std::wstring(L"Software\\Corvel\\") + printer;
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0,
+                                             KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    RegSetValueExW(key, L"DrvCntCode", 0, REG_SZ, reinterpret_cast<const BYTE*>(code),
+                   static_cast<DWORD>((wcslen(code) + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+}
+
+class SheetTest : public ::testing::Test {
+  protected:
+    void Open(const wchar_t* name) {
+        model = hostsim::FindModel(name);
+        ASSERT_NE(nullptr, model);
+        std::wstring error;
+        ASSERT_TRUE(hostsim::InstallModel(*model, &error));
+        printer = std::make_unique<hostsim::OpenedPrinter>(model->printerName);
+        ASSERT_TRUE(*printer);
+        ASSERT_TRUE(library.Load());
+        plugIn = library.CreatePlugIn();
+        ASSERT_NE(nullptr, plugIn);
+    }
+    void TearDown() override {
+        if (plugIn != nullptr) plugIn->Release();
+    }
+    std::unique_ptr<hostsim::SheetHost> Sheet(bool document) {
+        return std::make_unique<hostsim::SheetHost>(plugIn, printer->get(), model->printerName,
+                                                    document);
+    }
+
+    const hostsim::ModelSpec* model = nullptr;
+    std::unique_ptr<hostsim::OpenedPrinter> printer;
+    hostsim::PluginLibrary library;
+    host::IPrintOemUI* plugIn = nullptr;
+};
+
+TEST_F(SheetTest, TalenDocumentSheetAddsTheTroubleshootingPage) {
+    Open(L"Talen ColorPrint C5");
+    StoreLanguage(model->printerName, L"EN");
+    auto sheet = Sheet(true);
+    ASSERT_EQ(host::kSOk, sheet->Initialise());
+    EXPECT_EQ(0u, sheet->info().Result);
+    ASSERT_NE(nullptr, sheet->param().pOEMUserData);
+    EXPECT_EQ(reinterpret_cast<host::ULONG_PTR>(sheet->param().pOEMUserData),
+              sheet->info().UserData);
+    const std::uint32_t link = devmode::Get(sheet->record().data(), devmode::kSessionLink);
+    EXPECT_NE(0u, link) << "the record names the sheet's session";
+    ASSERT_EQ(1u, sheet->pages().size());
+    EXPECT_EQ(L"Troubleshooting", sheet->pageTitles()[0]);
+
+    // A second sheet open at the same time gets a key of its own.
+    auto other = Sheet(true);
+    ASSERT_EQ(host::kSOk, other->Initialise());
+    EXPECT_NE(link, devmode::Get(other->record().data(), devmode::kSessionLink));
+    other->Destroy();
+
+    host::PROPSHEETUI_INFO_HEADER header = {};
+    ASSERT_EQ(host::kSOk, sheet->Call(host::kPropSheetUiReasonGetInfoHeader,
+                                      reinterpret_cast<host::LPARAM>(&header)));
+    EXPECT_EQ(1u, sheet->info().Result);
+    EXPECT_STREQ(L"OEM UI Page", reinterpret_cast<const wchar_t*>(header.pTitle));
+    host::SETRESULT_INFO set = {};
+    set.Result = 1;
+    sheet->Call(host::kPropSheetUiReasonSetResult, reinterpret_cast<host::LPARAM>(&set));
+    EXPECT_EQ(1u, sheet->info().Result);
+
+    ASSERT_EQ(host::kSOk, sheet->Destroy());
+    EXPECT_EQ(1u, sheet->info().Result);
+    EXPECT_EQ(0, sheet->setResultCalls()) << "nothing confirmed, nothing reported";
+}
+
+TEST_F(SheetTest, ConfirmedSettingsAreReportedAtDestroy) {
+    Open(L"Talen ColorPrint C5");
+    auto sheet = Sheet(true);
+    ASSERT_EQ(host::kSOk, sheet->Initialise());
+    auto* session = static_cast<profile::UiSession*>(sheet->param().pOEMUserData);
+    ASSERT_NE(nullptr, session);
+    session->settingsChanged = 1;  // as the Print and Hold dialog leaves it on OK
+    // A help topic was opened: destroy closes every help window through the help control.
+    session->helpWindow = reinterpret_cast<void*>(1);
+    ASSERT_EQ(host::kSOk, sheet->Destroy());
+    EXPECT_NE(nullptr, GetModuleHandleW(L"hhctrl.ocx")) << "the help control was loaded";
+    EXPECT_EQ(1, sheet->setResultCalls());
+    EXPECT_EQ(1u, sheet->info().Result) << "the host's answer to the set-result call";
+}
+
+TEST_F(SheetTest, VantoraSheetsHaveNoPageAndPrinterSheetsReportAtDestroy) {
+    Open(L"Vantora Mono M2");
+    auto document = Sheet(true);
+    ASSERT_EQ(host::kSOk, document->Initialise());
+    EXPECT_TRUE(document->pages().empty());
+    document->Destroy();
+
+    auto device = Sheet(false);
+    ASSERT_EQ(host::kSOk, device->Initialise());
+    EXPECT_EQ(1u, device->info().Result);
+    EXPECT_TRUE(device->pages().empty());
+    ASSERT_EQ(host::kSOk, device->Destroy());
+    EXPECT_EQ(1, device->setResultCalls());
+}
+
+std::wstring ToolText(HWND tooltips, HWND owner, UINT_PTR id) {
+    wchar_t text[256] = {};
+    TTTOOLINFOW tool = {};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = owner;
+    tool.uId = id;
+    tool.lpszText = text;
+    SendMessageW(tooltips, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+    return text;
+}
+
+std::wstring Text(HWND page, int id) {
+    wchar_t text[256] = {};
+    GetDlgItemTextW(page, id, text, 256);
+    return text;
+}
+
+TEST_F(SheetTest, TroubleshootingPageIsLocalisedWithTooltipsAndHelpTopics) {
+    Open(L"Talen ColorPrint C5");
+    for (const wchar_t* code : {L"EN", L"GR"}) {
+        StoreLanguage(model->printerName, code);
+        auto sheet = Sheet(true);
+        ASSERT_EQ(host::kSOk, sheet->Initialise());
+        ASSERT_EQ(1u, sheet->pages().size());
+        auto* session = static_cast<profile::UiSession*>(sheet->param().pOEMUserData);
+        const bool english = code[0] == L'E';
+        bool shown = sheet->ShowPage(0, [&](HWND, HWND page) {
+            ASSERT_NE(nullptr, page);
+            EXPECT_EQ(english ? L"Talen Support" : L"Talen-Support", Text(page, 1212));
+            EXPECT_EQ(english ? L"Web Links" : L"Weblinks", Text(page, 1224));
+            ASSERT_NE(nullptr, session);
+            auto* tooltips = static_cast<HWND>(session->tooltipWindow);
+            ASSERT_NE(nullptr, tooltips) << "the page made its tooltip window";
+            wchar_t className[64] = {};
+            GetClassNameW(tooltips, className, 64);
+            EXPECT_STREQ(TOOLTIPS_CLASSW, className);
+            EXPECT_GT(SendMessageW(tooltips, TTM_GETTOOLCOUNT, 0, 0), 10);
+            if (english) {
+                EXPECT_EQ(L"Send the selected page to the printer.",
+                          ToolText(tooltips, GetDlgItem(page, 1223), 1223));
+                EXPECT_EQ(L"Internal and diagnostic pages that this printer can print.",
+                          ToolText(tooltips, GetDlgItem(page, 1238), 1238));
+            }
+            // Help topics filed for the page's controls, in the session of the sheet.
+            std::u16string topics;
+            for (int i = 0; i < session->helpTopicCount; ++i) {
+                topics += std::u16string(session->helpTopics[i].topic) + u";";
+            }
+            EXPECT_NE(std::u16string::npos, topics.find(u"trouble_diagnostic_pages.htm"));
+            EXPECT_NE(std::u16string::npos, topics.find(u"trouble_web_links.htm"));
+        });
+        EXPECT_TRUE(shown);
+        sheet->Destroy();
+    }
+}
+
+}  // namespace
