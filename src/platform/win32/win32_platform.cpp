@@ -66,7 +66,7 @@ class Win32RegistryKey final : public platform::RegistryKey {
                               static_cast<const BYTE*>(data), size);
     }
 
-  private:
+    // Hands an open key to a wrapper; the key is closed when no wrapper can be made.
     static std::unique_ptr<platform::RegistryKey> Wrap(HKEY key) {
         UniqueRegKey owner(key);
         auto wrapped = std::unique_ptr<platform::RegistryKey>(new (std::nothrow)
@@ -75,6 +75,7 @@ class Win32RegistryKey final : public platform::RegistryKey {
         return wrapped;
     }
 
+  private:
     UniqueRegKey key_;
 };
 
@@ -83,11 +84,7 @@ class Win32RegistryKey final : public platform::RegistryKey {
 std::unique_ptr<platform::RegistryKey> Win32Registry::OpenCurrentUser(std::uint32_t access) {
     HKEY key = nullptr;
     if (RegOpenCurrentUser(access, &key) != ERROR_SUCCESS) return nullptr;
-    UniqueRegKey owner(key);
-    auto wrapped =
-        std::unique_ptr<platform::RegistryKey>(new (std::nothrow) Win32RegistryKey(owner.get()));
-    if (wrapped) owner.release();
-    return wrapped;
+    return Win32RegistryKey::Wrap(key);
 }
 
 void Win32Module::Attach(HMODULE module) {
