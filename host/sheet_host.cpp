@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <cstring>
+
 #include "devmode_calls.h"
 #include "png_writer.h"
 
@@ -51,6 +53,10 @@ host::LONG_PTR HOST_CALL SheetHost::SheetFunction(host::HANDLE sheet, host::DWOR
             HPROPSHEETPAGE page = CreatePropertySheetPageW(description);
             if (page == nullptr) return 0;
             self->pages_.push_back(page);
+            PROPSHEETPAGEW copy = {};
+            std::memcpy(&copy, description,
+                        description->dwSize < sizeof copy ? description->dwSize : sizeof copy);
+            self->descriptions_.push_back(copy);
             self->titles_.push_back(description->pszTitle != nullptr ? description->pszTitle : L"");
             return reinterpret_cast<host::LONG_PTR>(page);
         }

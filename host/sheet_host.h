@@ -34,6 +34,8 @@ class SheetHost {
     // The pages the plug-in added, and the titles it gave them.
     const std::vector<HPROPSHEETPAGE>& pages() const { return pages_; }
     const std::vector<std::wstring>& pageTitles() const { return titles_; }
+    // The descriptions the pages were added with (size, flags, activation context).
+    const std::vector<PROPSHEETPAGEW>& pageDescriptions() const { return descriptions_; }
     int setResultCalls() const { return setResultCalls_; }
 
     // Shows page `index` in a modeless property sheet, runs its messages, calls `inspect`
@@ -56,6 +58,7 @@ class SheetHost {
     host::PROPSHEETUI_INFO info_ = {};
     std::vector<HPROPSHEETPAGE> pages_;
     std::vector<std::wstring> titles_;
+    std::vector<PROPSHEETPAGEW> descriptions_;
     int setResultCalls_ = 0;
 };
 

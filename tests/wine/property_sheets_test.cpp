@@ -67,6 +67,12 @@ TEST_F(SheetTest, TalenDocumentSheetAddsTheTroubleshootingPage) {
     EXPECT_NE(0u, link) << "the record names the sheet's session";
     ASSERT_EQ(1u, sheet->pages().size());
     EXPECT_EQ(L"Troubleshooting", sheet->pageTitles()[0]);
+    // The page is made inside the activation context the DLL created from its manifest.
+    const PROPSHEETPAGEW& page = sheet->pageDescriptions()[0];
+    EXPECT_EQ(offsetof(PROPSHEETPAGEW, hActCtx) + sizeof(HANDLE), page.dwSize);
+    EXPECT_EQ(static_cast<DWORD>(PSP_USETITLE | PSP_USEFUSIONCONTEXT), page.dwFlags);
+    EXPECT_NE(nullptr, page.hActCtx);
+    EXPECT_EQ(library.module(), page.hInstance);
 
     // A second sheet open at the same time gets a key of its own.
     auto other = Sheet(true);
