@@ -19,15 +19,15 @@
 
 namespace {
 
-struct ControlSpec {
+struct ControlLayout {
     int id;
     const wchar_t* className;
 };
 
-struct DialogSpec {
+struct DialogLayout {
     int id;                  // the left-to-right template
     const wchar_t* section;  // the dialog's section of the language text file
-    std::vector<ControlSpec> controls;
+    std::vector<ControlLayout> controls;
 };
 
 constexpr wchar_t kButton[] = L"Button";
@@ -37,8 +37,8 @@ constexpr wchar_t kComboBox[] = L"ComboBox";
 constexpr wchar_t kDatePicker[] = L"SysDateTimePick32";
 constexpr wchar_t kUpDown[] = L"msctls_updown32";
 
-const std::vector<DialogSpec>& Dialogs() {
-    static const std::vector<DialogSpec> dialogs = {
+const std::vector<DialogLayout>& Dialogs() {
+    static const std::vector<DialogLayout> dialogs = {
         {IDD_PRINT_HOLD,
          L"Hold Dialog",
          {{IDC_HOLD_OPTIONS_GROUP, kButton},
@@ -137,9 +137,9 @@ std::vector<int> AllTemplateIds() {
     return ids;
 }
 
-const DialogSpec* SpecFor(int leftToRightId) {
-    for (const DialogSpec& spec : Dialogs()) {
-        if (spec.id == leftToRightId) return &spec;
+const DialogLayout* LayoutFor(int leftToRightId) {
+    for (const DialogLayout& layout : Dialogs()) {
+        if (layout.id == leftToRightId) return &layout;
     }
     return nullptr;
 }
@@ -178,9 +178,9 @@ std::vector<std::pair<int, std::wstring>> ChildrenOf(HWND dialog) {
     return children;
 }
 
-std::vector<std::pair<int, std::wstring>> Expected(const DialogSpec& spec) {
+std::vector<std::pair<int, std::wstring>> Expected(const DialogLayout& layout) {
     std::vector<std::pair<int, std::wstring>> expected;
-    for (const ControlSpec& control : spec.controls) {
+    for (const ControlLayout& control : layout.controls) {
         std::wstring name = control.className;
         std::transform(name.begin(), name.end(), name.begin(), std::towlower);
         expected.emplace_back(control.id, name);
@@ -274,12 +274,12 @@ TEST_F(DialogTemplates, EveryTemplateLoadsWithExactlyItsControlsAndItsLayoutDire
         SCOPED_TRACE("template " + std::to_string(id));
         const int leftToRight = ui::MirroredTemplate(id, false);
         const bool mirrored = id != leftToRight;
-        const DialogSpec* spec = SpecFor(leftToRight);
-        ASSERT_NE(nullptr, spec) << "no left-to-right form known for " << id;
+        const DialogLayout* layout = LayoutFor(leftToRight);
+        ASSERT_NE(nullptr, layout) << "no left-to-right form known for " << id;
         HWND dialog = Create(id);
         if (dialog == nullptr) continue;
 
-        EXPECT_EQ(Expected(*spec), ChildrenOf(dialog)) << "(id, class) of every child window";
+        EXPECT_EQ(Expected(*layout), ChildrenOf(dialog)) << "(id, class) of every child window";
         EXPECT_EQ(mirrored, (ExStyleOf(dialog) & WS_EX_LAYOUTRTL) != 0)
             << "extended style 0x" << std::hex << ExStyleOf(dialog);
     }
@@ -479,18 +479,19 @@ TEST_F(DialogTemplates, TroubleshootingPageFitsIntoARealPropertySheet) {
 TEST_F(DialogTemplates, EveryTemplateTextIsAKeyOfTheSampleLanguageFile) {
     const std::wstring file = std::wstring(MODELS_FOLDER) + L"\\CVLC5EN.DAT";
     ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(file.c_str()));
-    for (const DialogSpec& spec : Dialogs()) {
-        for (HWND dialog : BothForms(spec.id)) {
-            for (const ControlSpec& control : spec.controls) {
+    for (const DialogLayout& layout : Dialogs()) {
+        for (HWND dialog : BothForms(layout.id)) {
+            for (const ControlLayout& control : layout.controls) {
                 // Edits and pickers show their values, not keys.
                 if (wcscmp(control.className, kEdit) == 0) continue;
                 if (wcscmp(control.className, kDatePicker) == 0) continue;
                 const std::wstring text = TextOf(GetDlgItem(dialog, control.id));
                 if (text.empty()) continue;
                 wchar_t value[512] = {};
-                GetPrivateProfileStringW(spec.section, text.c_str(), L"", value, 512, file.c_str());
-                EXPECT_NE(L'\0', value[0]) << Narrow(spec.section) << ": no key \"" << Narrow(text)
-                                           << "\" (control " << control.id << ")";
+                GetPrivateProfileStringW(layout.section, text.c_str(), L"", value, 512,
+                                         file.c_str());
+                EXPECT_NE(L'\0', value[0]) << Narrow(layout.section) << ": no key \""
+                                           << Narrow(text) << "\" (control " << control.id << ")";
             }
         }
     }
