@@ -57,8 +57,13 @@ std::u16string_view DriverInfo::DataFile() const {
     return std::u16string_view(file, n);
 }
 
+std::size_t FileNameStart(std::u16string_view path) {
+    const std::size_t slash = path.find_last_of(u"\\/");
+    return slash == std::u16string_view::npos ? 0 : slash + 1;
+}
+
 std::u16string DataFileBase(std::u16string_view dataFile) {
-    const std::size_t dot = dataFile.find(u'.');
+    const std::size_t dot = dataFile.find(u'.', FileNameStart(dataFile));
     std::u16string base(dataFile.substr(0, dot));
     if (base.size() > kPathUnits - 1) base.resize(kPathUnits - 1);
     return base;

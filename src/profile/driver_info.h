@@ -38,7 +38,11 @@ class DriverInfo {
     std::size_t size_ = 0;
 };
 
-// The data file up to its first "." (bound 260 units): the base of every model file name.
+// Where the file name of a path starts: after its last "\" or "/".
+std::size_t FileNameStart(std::u16string_view path);
+
+// The data file up to the first "." of its file name (bound 260 units): the base of every
+// model file name. A "." in a folder name does not count.
 std::u16string DataFileBase(std::u16string_view dataFile);
 
 // Reads integers of the printer's model profile (the data file base followed by "u.INI")

@@ -21,12 +21,6 @@ std::u16string UpperAscii(std::u16string_view s) {
     return out;
 }
 
-// The file name part of a path starts after its last "\" or "/".
-std::size_t FileNameStart(std::u16string_view path) {
-    const std::size_t slash = path.find_last_of(u"\\/");
-    return slash == std::u16string_view::npos ? 0 : slash + 1;
-}
-
 // A printer-data text value into a field of kJobAccountUnits: a missing value, or one
 // longer than the 66 bytes read, leaves the field empty.
 void ReadPrinterDataText(const platform::Platform& platform, host::HANDLE printer,

@@ -110,6 +110,14 @@ TEST_F(SessionTest, FindsTheModelFilesFromTheDataFile) {
     EXPECT_EQ(reinterpret_cast<void*>(0x60), fake.heap.lastHeap) << "on the host's heap";
 }
 
+TEST_F(SessionTest, ADotInAFolderNameIsNotTheDataFilesExtension) {
+    fake.spooler.dataFile = u"C:\\Drv.v2\\3\\ABC.PPD";
+    fake.spooler.driverDirectory = u"C:\\Drv.v2";
+    Build();
+    EXPECT_EQ(std::u16string_view(u"C:\\Drv.v2\\3\\ABCu.INI"), session.profileReader->path());
+    EXPECT_EQ(std::u16string_view(u"C:\\Drv.v2\\3\\OEMPrefix.CHM"), session.helpFile);
+}
+
 TEST_F(SessionTest, LowerCasePpdAndMissingValuesGiveDefaults) {
     fake.spooler.dataFile = u"C:\\Drivers\\3\\ABC.ppd";
     Build();
