@@ -105,26 +105,13 @@ bool ShowModel(host::IPrintOemUI* plugIn, const hostsim::ModelSpec& model) {
     return defaults.result == host::kSOk;
 }
 
-// Stores the per-user language code of a printer, as the plug-in itself would have.
-void SetLanguageCode(const wchar_t* printerName, const wchar_t* code) {
-    const std::wstring path = std::wstring(L"Software\\Corvel\\") + printerName;
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS) {
-        return;
-    }
-    RegSetValueExW(key, L"DrvCntCode", 0, REG_SZ, reinterpret_cast<const BYTE*>(code),
-                   static_cast<DWORD>((wcslen(code) + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
-}
-
 // Opens the document and printer sheets of a model as the driver does, reports what the
 // plug-in answered and, for the page it adds, takes a picture in each language given.
 void ShowSheets(host::IPrintOemUI* plugIn, const hostsim::ModelSpec& model,
                 const std::wstring& pictures) {
     hostsim::OpenedPrinter printer(model.printerName);
     for (const wchar_t* code : {L"EN", L"GR"}) {
-        SetLanguageCode(model.printerName, code);
+        hostsim::StoreLanguageCode(model.printerName, code);
         hostsim::SheetHost sheet(plugIn, printer.get(), model.printerName, true);
         const host::HRESULT init = sheet.Initialise();
         std::printf("  DocumentPropertySheets(init, language %ls): %s, Result %lu, pages added %zu",

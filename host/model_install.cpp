@@ -115,6 +115,20 @@ bool InstallModel(const ModelSpec& model, std::wstring* error) {
     return true;
 }
 
+bool StoreLanguageCode(const wchar_t* printerName, const wchar_t* code) {
+    const std::wstring path = std::wstring(L"Software\\Corvel\\") + printerName;
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    const LONG status =
+        RegSetValueExW(key, L"DrvCntCode", 0, REG_SZ, reinterpret_cast<const BYTE*>(code),
+                       static_cast<DWORD>((wcslen(code) + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+
 OpenedPrinter::OpenedPrinter(const wchar_t* name) {
     if (!OpenPrinterW(const_cast<wchar_t*>(name), &handle_, nullptr)) handle_ = nullptr;
 }

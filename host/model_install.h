@@ -41,6 +41,10 @@ class OpenedPrinter {
     HANDLE handle_ = nullptr;
 };
 
+// Stores the per-user language code of a printer (DrvCntCode under
+// "Software\Corvel\<printer>"), as the plug-in does once it has chosen one.
+bool StoreLanguageCode(const wchar_t* printerName, const wchar_t* code);
+
 // The spooler's driver directory of the running environment followed by "\3\".
 std::wstring DriverFolder3();
 

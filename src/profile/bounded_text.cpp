@@ -56,6 +56,14 @@ void PutNumber(Writer& out, unsigned long long value, bool negative, unsigned ba
 
 }  // namespace
 
+std::u16string UpperAscii(std::u16string_view s) {
+    std::u16string out(s);
+    for (char16_t& c : out) {
+        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+    }
+    return out;
+}
+
 std::size_t FieldLength(const char16_t* field, std::size_t width) {
     if (field == nullptr) return 0;
     std::size_t n = 0;

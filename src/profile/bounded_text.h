@@ -75,6 +75,9 @@ Result Format(char16_t* dest, std::size_t destUnits, std::u16string_view format,
 Result FormatBytes(char16_t* dest, std::size_t destBytes, std::u16string_view format,
                    std::initializer_list<FormatArg> args);
 
+// The text with the ASCII letters a to z upper-cased; other units stay as they are.
+std::u16string UpperAscii(std::u16string_view s);
+
 // Length of a possibly unterminated fixed-width field.
 std::size_t FieldLength(const char16_t* field, std::size_t width);
 

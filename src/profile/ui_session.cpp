@@ -12,15 +12,6 @@ namespace {
 constexpr std::uint32_t kPrinterDataTextBytes = 66;
 constexpr std::size_t kCodeBytes = 260;
 
-// Upper-cases ASCII letters; the brand names are plain ASCII.
-std::u16string UpperAscii(std::u16string_view s) {
-    std::u16string out(s);
-    for (char16_t& c : out) {
-        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
-    }
-    return out;
-}
-
 // A printer-data text value into a field of kJobAccountUnits: a missing value, or one
 // longer than the 66 bytes read, leaves the field empty.
 void ReadPrinterDataText(const platform::Platform& platform, host::HANDLE printer,
@@ -62,7 +53,7 @@ void ReleaseReaders(UiSession& session) {
 }
 
 std::int16_t BrandFromCaption(std::u16string_view caption) {
-    const std::u16string upper = UpperAscii(caption);
+    const std::u16string upper = text::UpperAscii(caption);
     if (upper.find(u"VANTORA") != std::u16string::npos) return kBrandVantora;
     if (upper.find(u"TALEN") != std::u16string::npos) return kBrandTalen;
     if (upper.find(u"ORIN") != std::u16string::npos) return kBrandOrin;

@@ -128,8 +128,11 @@ void LocaliseChildControl(Controls& controls, profile::UiSession& session,
         std::u16string displayed;
         const bool passcodeHint = child.id == kPasscodeHintLow || child.id == kPasscodeHintHigh;
         if (passcodeHint) {
-            const std::u16string exact = Read(reader, u"(0)", nullptr);
-            if (session.minPasscodeLength == session.maxPasscodeLength && !exact.empty()) {
+            // "(0)" is only looked up when the passcode has one fixed length.
+            const std::u16string exact = session.minPasscodeLength == session.maxPasscodeLength
+                                             ? Read(reader, u"(0)", nullptr)
+                                             : std::u16string();
+            if (!exact.empty()) {
                 key = u"(0)";
                 displayed = exact;
             } else {

@@ -17,16 +17,6 @@
 
 namespace {
 
-void StoreLanguage(const wchar_t* printer, const wchar_t* code) {
-    const std::wstring path = std::wstring(L"Software\\Corvel\\") + printer;
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0,
-                                             KEY_ALL_ACCESS, nullptr, &key, nullptr));
-    RegSetValueExW(key, L"DrvCntCode", 0, REG_SZ, reinterpret_cast<const BYTE*>(code),
-                   static_cast<DWORD>((wcslen(code) + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
-}
-
 class SheetTest : public ::testing::Test {
   protected:
     void Open(const wchar_t* name) {
@@ -56,7 +46,7 @@ class SheetTest : public ::testing::Test {
 
 TEST_F(SheetTest, TalenDocumentSheetAddsTheTroubleshootingPage) {
     Open(L"Talen ColorPrint C5");
-    StoreLanguage(model->printerName, L"EN");
+    ASSERT_TRUE(hostsim::StoreLanguageCode(model->printerName, L"EN"));
     auto sheet = Sheet(true);
     ASSERT_EQ(host::kSOk, sheet->Initialise());
     EXPECT_EQ(0u, sheet->info().Result);
@@ -145,7 +135,7 @@ std::wstring Text(HWND page, int id) {
 TEST_F(SheetTest, TroubleshootingPageIsLocalisedWithTooltipsAndHelpTopics) {
     Open(L"Talen ColorPrint C5");
     for (const wchar_t* code : {L"EN", L"GR"}) {
-        StoreLanguage(model->printerName, code);
+        ASSERT_TRUE(hostsim::StoreLanguageCode(model->printerName, code));
         auto sheet = Sheet(true);
         ASSERT_EQ(host::kSOk, sheet->Initialise());
         ASSERT_EQ(1u, sheet->pages().size());

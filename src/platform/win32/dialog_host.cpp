@@ -6,14 +6,14 @@
 #include <string>
 
 #include "platform/win32/edit_filters_win32.h"
+#include "platform/win32/win32_platform.h"
+#include "profile/bounded_text.h"
 #include "ui/trouble_page.h"
 
 namespace win32 {
 namespace {
 
 const platform::Platform* pagePlatform = nullptr;
-
-std::wstring Wide(std::u16string_view s) { return std::wstring(s.begin(), s.end()); }
 
 std::u16string WindowText(HWND window) {
     wchar_t text[256] = {};
@@ -122,7 +122,7 @@ INT_PTR RunModalDialog(HMODULE module, HANDLE activationContext, int templateId,
 }
 
 void Win32Controls::SetCaption(std::u16string_view text) {
-    SetWindowTextW(dialog_, Wide(text).c_str());
+    SetWindowTextW(dialog_, WideString(text).c_str());
 }
 
 void Win32Controls::RemoveHelpButton() {
@@ -141,7 +141,7 @@ std::vector<ui::ChildControl> Win32Controls::Children() {
 }
 
 void Win32Controls::SetChildText(void* child, std::u16string_view text) {
-    SetWindowTextW(static_cast<HWND>(child), Wide(text).c_str());
+    SetWindowTextW(static_cast<HWND>(child), WideString(text).c_str());
 }
 
 void Win32Controls::EnableChild(void* child, bool enable) {
@@ -151,7 +151,7 @@ void Win32Controls::EnableChild(void* child, bool enable) {
 std::u16string Win32Controls::Text(int id) { return WindowText(GetDlgItem(dialog_, id)); }
 
 void Win32Controls::SetText(int id, std::u16string_view text) {
-    SetDlgItemTextW(dialog_, id, Wide(text).c_str());
+    SetDlgItemTextW(dialog_, id, WideString(text).c_str());
 }
 
 void Win32Controls::Show(int id, bool show) {
@@ -189,7 +189,7 @@ void Win32Controls::ClearItems(int id) {
 
 int Win32Controls::AddItem(int id, std::u16string_view text) {
     HWND control = GetDlgItem(dialog_, id);
-    const std::wstring item = Wide(text);
+    const std::wstring item = WideString(text);
     return static_cast<int>(SendMessageW(control, IsComboBox(control) ? CB_ADDSTRING : LB_ADDSTRING,
                                          0, reinterpret_cast<LPARAM>(item.c_str())));
 }
@@ -237,7 +237,7 @@ void* Win32Controls::CreateTooltips(bool rightToLeft) {
 void Win32Controls::AddTooltip(void* tooltips, const ui::ChildControl& child,
                                std::u16string_view text) {
     if (tooltips == nullptr) return;
-    std::wstring tip = Wide(text);
+    std::wstring tip = WideString(text);
     HWND control = static_cast<HWND>(child.handle);
     // The platform's full record size: a shorter one loses the text on 64-bit systems.
     TTTOOLINFOW tool = {};
@@ -245,11 +245,7 @@ void Win32Controls::AddTooltip(void* tooltips, const ui::ChildControl& child,
     tool.uFlags = TTF_SUBCLASS;
     tool.hinst = module_;
     tool.lpszText = tip.data();
-    std::u16string upper = child.className;
-    for (char16_t& c : upper) {
-        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
-    }
-    const bool isStatic = upper.find(u"STATIC") != std::u16string::npos;
+    const bool isStatic = text::UpperAscii(child.className).find(u"STATIC") != std::u16string::npos;
     if (isStatic && (child.style & SS_NOTIFY) != 0) {
         tool.uFlags |= TTF_IDISHWND;
         tool.hwnd = dialog_;
@@ -273,7 +269,7 @@ void Win32Controls::InstallEditFilter(int id, ui::EditFilter filter) {
 
 int Win32Controls::MessageBox(std::u16string_view text, std::u16string_view caption,
                               std::uint32_t flags) {
-    return MessageBoxW(dialog_, Wide(text).c_str(), Wide(caption).c_str(), flags);
+    return MessageBoxW(dialog_, WideString(text).c_str(), WideString(caption).c_str(), flags);
 }
 
 void Win32Controls::Beep() { MessageBeep(MB_OK); }

@@ -13,9 +13,6 @@
 namespace win32 {
 namespace {
 
-// Registry calls take terminated strings; a view is copied once into a short string.
-std::wstring Terminated(std::u16string_view s) { return std::wstring(s.begin(), s.end()); }
-
 class Win32RegistryKey final : public platform::RegistryKey {
   public:
     explicit Win32RegistryKey(HKEY key) : key_(key) {}
@@ -23,7 +20,7 @@ class Win32RegistryKey final : public platform::RegistryKey {
     std::unique_ptr<platform::RegistryKey> Open(std::u16string_view subKey,
                                                 std::uint32_t access) override {
         HKEY opened = nullptr;
-        if (RegOpenKeyExW(key_.get(), Terminated(subKey).c_str(), 0, access, &opened) !=
+        if (RegOpenKeyExW(key_.get(), WideString(subKey).c_str(), 0, access, &opened) !=
             ERROR_SUCCESS) {
             return nullptr;
         }
@@ -33,7 +30,7 @@ class Win32RegistryKey final : public platform::RegistryKey {
     std::unique_ptr<platform::RegistryKey> Create(std::u16string_view subKey,
                                                   std::uint32_t access) override {
         HKEY created = nullptr;
-        if (RegCreateKeyExW(key_.get(), Terminated(subKey).c_str(), 0, nullptr, 0, access, nullptr,
+        if (RegCreateKeyExW(key_.get(), WideString(subKey).c_str(), 0, nullptr, 0, access, nullptr,
                             &created, nullptr) != ERROR_SUCCESS) {
             return nullptr;
         }
@@ -41,11 +38,11 @@ class Win32RegistryKey final : public platform::RegistryKey {
     }
 
     long DeleteKey(std::u16string_view subKey) override {
-        return RegDeleteKeyW(key_.get(), Terminated(subKey).c_str());
+        return RegDeleteKeyW(key_.get(), WideString(subKey).c_str());
     }
 
     long DeleteEmptyKey(std::u16string_view subKey) override {
-        return static_cast<long>(SHDeleteEmptyKeyW(key_.get(), Terminated(subKey).c_str()));
+        return static_cast<long>(SHDeleteEmptyKeyW(key_.get(), WideString(subKey).c_str()));
     }
 
     long QueryValue(std::u16string_view name, std::uint32_t* type, void* data,
@@ -53,7 +50,7 @@ class Win32RegistryKey final : public platform::RegistryKey {
         DWORD valueType = 0;
         DWORD bytes = size != nullptr ? *size : 0;
         const LONG status =
-            RegQueryValueExW(key_.get(), Terminated(name).c_str(), nullptr, &valueType,
+            RegQueryValueExW(key_.get(), WideString(name).c_str(), nullptr, &valueType,
                              static_cast<BYTE*>(data), size != nullptr ? &bytes : nullptr);
         if (type != nullptr) *type = valueType;
         if (size != nullptr) *size = bytes;
@@ -62,7 +59,7 @@ class Win32RegistryKey final : public platform::RegistryKey {
 
     long SetValue(std::u16string_view name, std::uint32_t type, const void* data,
                   std::uint32_t size) override {
-        return RegSetValueExW(key_.get(), Terminated(name).c_str(), 0, type,
+        return RegSetValueExW(key_.get(), WideString(name).c_str(), 0, type,
                               static_cast<const BYTE*>(data), size);
     }
 
@@ -145,7 +142,7 @@ std::uint32_t Win32Spooler::ReadPrinterData(void* printer, std::u16string_view n
                                             std::uint32_t* needed) {
     DWORD valueType = 0;
     DWORD need = 0;
-    const DWORD status = GetPrinterDataW(printer, const_cast<wchar_t*>(Terminated(name).c_str()),
+    const DWORD status = GetPrinterDataW(printer, const_cast<wchar_t*>(WideString(name).c_str()),
                                          &valueType, static_cast<BYTE*>(data), bytes, &need);
     if (type != nullptr) *type = valueType;
     if (needed != nullptr) *needed = need;
@@ -155,14 +152,14 @@ std::uint32_t Win32Spooler::ReadPrinterData(void* printer, std::u16string_view n
 std::uint32_t Win32Spooler::WritePrinterData(void* printer, std::u16string_view name,
                                              std::uint32_t type, const void* data,
                                              std::uint32_t bytes) {
-    return SetPrinterDataW(printer, const_cast<wchar_t*>(Terminated(name).c_str()), type,
+    return SetPrinterDataW(printer, const_cast<wchar_t*>(WideString(name).c_str()), type,
                            static_cast<BYTE*>(const_cast<void*>(data)), bytes);
 }
 
 std::uint32_t Win32ProfileFiles::GetInt(std::u16string_view section, std::u16string_view key,
                                         std::int32_t defaultValue, std::u16string_view path) {
-    return GetPrivateProfileIntW(Terminated(section).c_str(), Terminated(key).c_str(), defaultValue,
-                                 Terminated(path).c_str());
+    return GetPrivateProfileIntW(WideString(section).c_str(), WideString(key).c_str(), defaultValue,
+                                 WideString(path).c_str());
 }
 
 std::uint32_t Win32ProfileFiles::GetString(std::u16string_view section, std::u16string_view key,
@@ -170,8 +167,8 @@ std::uint32_t Win32ProfileFiles::GetString(std::u16string_view section, std::u16
                                            std::uint32_t units, std::u16string_view path) {
     if (buffer == nullptr || units == 0) return 0;
     return GetPrivateProfileStringW(
-        Terminated(section).c_str(), Terminated(key).c_str(), Terminated(defaultValue).c_str(),
-        reinterpret_cast<wchar_t*>(buffer), units, Terminated(path).c_str());
+        WideString(section).c_str(), WideString(key).c_str(), WideString(defaultValue).c_str(),
+        reinterpret_cast<wchar_t*>(buffer), units, WideString(path).c_str());
 }
 
 std::uint32_t Win32SystemInfo::WindowsMajorVersion() const {

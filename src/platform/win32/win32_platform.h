@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <string_view>
+
 #include "platform/ports.h"
 #include "platform/win32/unique_handle.h"
 
@@ -15,7 +18,8 @@ inline void ReleaseActCtxHandle(HANDLE context) { ReleaseActCtx(context); }
 // Held as null when absent; CreateActCtxW failure (INVALID_HANDLE_VALUE) is stored as null.
 using UniqueActCtx = UniqueAny<HANDLE, &ReleaseActCtxHandle>;
 
-inline const wchar_t* Wide(const char16_t* s) { return reinterpret_cast<const wchar_t*>(s); }
+// A terminated wide string of a UTF-16 view, for API calls that take one.
+inline std::wstring WideString(std::u16string_view s) { return std::wstring(s.begin(), s.end()); }
 
 class Win32LastError final : public platform::LastError {
   public:
