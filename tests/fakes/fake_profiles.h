@@ -66,18 +66,21 @@ class FakeProfiles final : public platform::ProfileFiles {
     std::uint32_t GetInt(std::u16string_view section, std::u16string_view key,
                          std::int32_t defaultValue, std::u16string_view path) override {
         ++intQueries;
+        lastPath = path;
         return reader_.GetInt(section, key, defaultValue, path);
     }
     std::uint32_t GetString(std::u16string_view section, std::u16string_view key,
                             std::u16string_view defaultValue, char16_t* buffer, std::uint32_t units,
                             std::u16string_view path) override {
         ++stringQueries;
+        lastPath = path;
         return reader_.GetString(section, key, defaultValue, buffer, units, path);
     }
 
     FakeFiles files;
     int intQueries = 0;
     int stringQueries = 0;
+    std::u16string lastPath;  // the file of the latest query
 
   private:
     profile::IniProfileFiles reader_{files};

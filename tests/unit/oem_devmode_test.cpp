@@ -8,6 +8,7 @@
 #include "devmode/devmode_handler.h"
 #include "devmode/oem_devmode.h"
 #include "fakes/fake_platform.h"
+#include "fakes/fake_profiles.h"
 
 namespace {
 
@@ -17,30 +18,6 @@ constexpr unsigned char kSentinel = 0xCC;
 
 // Model profiles as GetPrivateProfileIntW reads them: text values, a leading decimal number
 // (optionally negative) taken, anything else 0, a missing key the default.
-class IntProfiles final : public platform::ProfileFiles {
-  public:
-    std::uint32_t GetInt(std::u16string_view section, std::u16string_view key,
-                         std::int32_t defaultValue, std::u16string_view path) override {
-        ++reads;
-        paths.emplace_back(path);
-        const auto it = values.find({std::u16string(section), std::u16string(key)});
-        if (it == values.end()) return static_cast<std::uint32_t>(defaultValue);
-        const std::u16string& v = it->second;
-        std::size_t i = v.size() > 0 && v[0] == u'-' ? 1 : 0;
-        std::uint32_t n = 0;
-        for (; i < v.size() && v[i] >= u'0' && v[i] <= u'9'; ++i) n = n * 10 + (v[i] - u'0');
-        return v.size() > 0 && v[0] == u'-' ? 0u - n : n;
-    }
-    std::uint32_t GetString(std::u16string_view, std::u16string_view, std::u16string_view,
-                            char16_t* buffer, std::uint32_t units, std::u16string_view) override {
-        if (buffer != nullptr && units > 0) buffer[0] = u'\0';
-        return 0;
-    }
-
-    std::map<std::pair<std::u16string, std::u16string>, std::u16string> values;
-    std::vector<std::u16string> paths;
-    int reads = 0;
-};
 
 // A record buffer one byte off alignment, filled with a sentinel, with guard bytes after it.
 struct Record {
@@ -55,6 +32,9 @@ struct Record {
     }
     std::vector<unsigned char> storage;
 };
+
+// The model profile the fake spooler's driver names.
+constexpr std::u16string_view kProfilePath = u"C:\\Drivers\\3\\CVLu.INI";
 
 class DevModeTest : public ::testing::Test {
   protected:
@@ -75,15 +55,19 @@ class DevModeTest : public ::testing::Test {
 
     // Every key the record takes from the profile, with a distinct value.
     void FillProfile() {
-        profiles.values = {{{u"Common", u"PrinterInstalledHDD"}, u"1"},
-                           {{u"DEFAULTDEVMODE", u"iResolution"}, u"600"},
-                           {{u"Common", u"GraphicsCopiesSetting"}, u"1"},
-                           {{u"Common", u"PrinterHDD"}, u"70001"},  // 0x11171
-                           {{u"Common", u"PrinterJobAccounting"}, u"-1"},
-                           {{u"Common", u"CriticalMemorySize"}, u"305432421"},  // 0x12348765
-                           {{u"Common", u"PrinterMemory"}, u"512MB"},
-                           {{u"Common", u"RAMCollate"}, u"yes"},
-                           {{u"FUNCTION", u"DuplexOptions"}, u"3"}};
+        profiles.files.PutUtf8(kProfilePath,
+                               "[Common]\n"
+                               "PrinterInstalledHDD=1\n"
+                               "GraphicsCopiesSetting=1\n"
+                               "PrinterHDD=70001\n"  // 0x11171
+                               "PrinterJobAccounting=-1\n"
+                               "CriticalMemorySize=305432421\n"  // 0x12348765
+                               "PrinterMemory=512MB\n"
+                               "RAMCollate=yes\n"
+                               "[DEFAULTDEVMODE]\n"
+                               "iResolution=600\n"
+                               "[FUNCTION]\n"
+                               "DuplexOptions=3\n");
     }
 
     // Bytes no DevMode operation may write.
@@ -148,7 +132,7 @@ class DevModeTest : public ::testing::Test {
     }
 
     fakes::FakePlatform fakes;
-    IntProfiles profiles;
+    fakes::FakeProfiles profiles;
     platform::Platform ports;
     void* printer = reinterpret_cast<void*>(0x4711);
 };
@@ -262,8 +246,8 @@ TEST_F(DevModeTest, DefaultsFromAnEmptyProfile) {
     ExpectUnwrittenBytesKept(out);
     EXPECT_EQ(1, fakes.spooler.driverAnswers) << "one driver query for nine profile keys";
     EXPECT_EQ(2, fakes.spooler.driverQueries) << "sizing call, then the read";
-    EXPECT_EQ(9, profiles.reads);
-    EXPECT_EQ(u"C:\\Drivers\\3\\CVLu.INI", profiles.paths.at(0));
+    EXPECT_EQ(9, profiles.intQueries);
+    EXPECT_EQ(kProfilePath, profiles.lastPath);
     EXPECT_EQ(printer, fakes.spooler.lastPrinter);
     EXPECT_EQ(0u, fakes.heap.live());
 }
@@ -291,7 +275,7 @@ TEST_F(DevModeTest, DefaultsWithoutDriverSystemOrProfilePorts) {
     Record a;
     Run(host::kOemDmDefault, nullptr, a.data());
     EXPECT_EQ(0, Get(a.data(), kResolution));
-    EXPECT_EQ(0, profiles.reads) << "no driver, no profile path";
+    EXPECT_EQ(0, profiles.intQueries) << "no driver, no profile path";
 
     fakes.spooler.driverMissing = false;
     fakes.spooler.dataFile.clear();

@@ -1,51 +1,34 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <map>
 #include <string>
 
 #include "fakes/fake_platform.h"
+#include "fakes/fake_profiles.h"
 #include "profile/feature_switches.h"
 #include "profile/ui_session.h"
 
 namespace {
 
-// Profile values by file, section and key (names compared case-insensitively), with the
-// integer and string answers of the platform's profile functions for well-formed values.
-class TableProfiles final : public platform::ProfileFiles {
+// Profile files written value by value: each Set rewrites the file as INI text, which the
+// shared in-memory profile port reads with the platform's semantics.
+class TableProfiles {
   public:
     void Set(std::u16string_view path, std::u16string_view section, std::u16string_view key,
              std::u16string_view value) {
-        values_[Key(path, section, key)] = std::u16string(value);
+        auto& sections = files_[std::u16string(path)];
+        sections[std::u16string(section)] +=
+            std::u16string(key) + u"=" + std::u16string(value) + u"\n";
+        std::u16string text;
+        for (const auto& [name, lines] : sections) text += u"[" + name + u"]\n" + lines;
+        port.files.PutUtf16(path, text);
     }
-    std::uint32_t GetInt(std::u16string_view section, std::u16string_view key,
-                         std::int32_t defaultValue, std::u16string_view path) override {
-        ++reads;
-        const auto it = values_.find(Key(path, section, key));
-        if (it == values_.end()) return static_cast<std::uint32_t>(defaultValue);
-        return static_cast<std::uint32_t>(
-            std::stol(std::string(it->second.begin(), it->second.end())));
-    }
-    std::uint32_t GetString(std::u16string_view section, std::u16string_view key,
-                            std::u16string_view defaultValue, char16_t* buffer, std::uint32_t units,
-                            std::u16string_view path) override {
-        ++reads;
-        const auto it = values_.find(Key(path, section, key));
-        const std::u16string_view value = it == values_.end() ? defaultValue : it->second;
-        const std::size_t n = std::min<std::size_t>(value.size(), units - 1);
-        std::memcpy(buffer, value.data(), n * 2);
-        buffer[n] = u'\0';
-        return static_cast<std::uint32_t>(n);
-    }
-    int reads = 0;
+    int reads() const { return port.intQueries + port.stringQueries; }
+
+    fakes::FakeProfiles port;
 
   private:
-    static std::u16string Key(std::u16string_view path, std::u16string_view section,
-                              std::u16string_view key) {
-        return fakes::FakeRegistry::Lower(std::u16string(path) + u"|" + std::u16string(section) +
-                                          u"|" + std::u16string(key));
-    }
-    std::map<std::u16string, std::u16string> values_;
+    std::map<std::u16string, std::map<std::u16string, std::u16string>> files_;
 };
 
 constexpr char16_t kProfile[] = u"C:\\Drivers\\3\\ABCu.INI";
@@ -59,7 +42,7 @@ class SessionTest : public ::testing::Test {
     }
     platform::Platform Ports() {
         platform::Platform p = fake.ports();
-        p.profiles = &profiles;
+        p.profiles = &profiles.port;
         return p;
     }
     // A property-sheet style session: host block given, readers constructed, initialised.
@@ -133,7 +116,7 @@ TEST_F(SessionTest, NoDriverInformationBindsNoFile) {
     fake.spooler.driverMissing = true;
     Build();
     EXPECT_EQ(std::u16string_view(), session.profileReader->path());
-    EXPECT_EQ(0, profiles.reads) << "no file is bound, so nothing is read";
+    EXPECT_EQ(0, profiles.reads()) << "no file is bound, so nothing is read";
     EXPECT_EQ(std::u16string_view(u"OEMPrefix"), session.filePrefix);
     EXPECT_EQ(5, fake.spooler.driverQueries) << "at most five tries";
 }
@@ -223,7 +206,7 @@ TEST_F(SessionTest, TreeSessionReportsAutoConfigurationAndDropsTheHostBlock) {
 class SwitchTest : public ::testing::Test {
   protected:
     std::u16string Signature() {
-        profile::ProfileReader reader(&profiles, u"P.INI");
+        profile::ProfileReader reader(&profiles.port, u"P.INI");
         profile::FeatureSwitches switches{};
         profile::ReadFeatureSwitches(reader, switches);
         char16_t signature[profile::kSignatureUnits] = {};
@@ -258,7 +241,7 @@ TEST(SwitchLists, SeparatorsAndLimits) {
         sixteen += (i > 1 ? u"," : u"") + std::u16string(n.begin(), n.end());
     }
     profiles.Set(u"P.INI", u"Common", u"JobSettingMemoryOff", sixteen);
-    profile::ProfileReader reader(&profiles, u"P.INI");
+    profile::ProfileReader reader(&profiles.port, u"P.INI");
     profile::FeatureSwitches switches{};
     profile::ReadFeatureSwitches(reader, switches);
     const auto& off = switches.lists[profile::kListHddOff];
@@ -280,7 +263,7 @@ TEST(ProfileReaderTest, AbsentMarkerAndFallbacks) {
     TableProfiles profiles;
     profiles.Set(u"P.INI", u"Common", u"Marker", u"305419896");  // 0x12345678 in the file
     profiles.Set(u"P.INI", u"Hold Dialog", u"Caption", u"Print and Hold");
-    profile::ProfileReader reader(&profiles, u"P.INI");
+    profile::ProfileReader reader(&profiles.port, u"P.INI");
     EXPECT_EQ(0, reader.ReadInt(u"Absent", profile::kAbsentMarker));
     EXPECT_EQ(9, reader.ReadInt(u"Marker", 9)) << "the marker in the file reads as absent";
     reader.SetDialogSection(u"Hold");
