@@ -37,24 +37,29 @@ host::ULONG_PTR SetResult(const profile::UiSession* session, const host::PROPSHE
 // Adds the pages the model profile lists: only kind 12, the Troubleshooting page of the
 // TALEN brand, is the plug-in's own.
 void AddPages(const platform::Platform& platform, profile::UiSession& session) {
-    if (session.profileReader == nullptr) return;
+    // Only the TALEN brand has a page of its own to add.
+    if (session.profileReader == nullptr || session.brand != profile::kBrandTalen ||
+        platform.pages == nullptr) {
+        return;
+    }
     profile::ProfileReader& profile = *session.profileReader;
     profile.SetSection(u"TABNUMBER");
     const std::int32_t tabs = profile.ReadInt(u"TabNumber", 0);
-    if (tabs < 1) return;
     const bool rtl =
         platform.system != nullptr && IsRightToLeftLanguage(platform.system->SystemDefaultLangId());
-    // The page title is the Caption of the page's section of the language file.
+    // The page title is the Caption of the page's section of the language file, read when
+    // the first page is added.
     char16_t title[256] = u"Caption";
-    if (session.textReader != nullptr) {
-        session.textReader->SetDialogSection(u"Troubleshooting");
-        session.textReader->ReadString256(u"Caption", title);
-    }
+    bool titleRead = false;
     for (std::int32_t i = 0; i < tabs; ++i) {
         char16_t key[16];
         text::Format(key, 16, u"Tab%d", {i});
         if (profile.ReadInt(key, kAbsentTabKind) != kTroublePageKind) continue;
-        if (session.brand != profile::kBrandTalen || platform.pages == nullptr) continue;
+        if (!titleRead && session.textReader != nullptr) {
+            session.textReader->SetDialogSection(u"Troubleshooting");
+            session.textReader->ReadString256(u"Caption", title);
+        }
+        titleRead = true;
         session.troublePage = reinterpret_cast<host::HANDLE>(platform.pages->AddTroublePage(
             reinterpret_cast<void*>(session.propSheetCallback), session.propSheetHandle,
             MirroredTemplate(IDD_TROUBLESHOOTING, rtl), title, &session));
