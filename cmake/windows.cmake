@@ -30,16 +30,23 @@ set(PLUGIN_MANIFEST ${CMAKE_BINARY_DIR}/plugin.manifest)
 configure_file(${CMAKE_SOURCE_DIR}/resources/plugin.manifest.in ${PLUGIN_MANIFEST} @ONLY)
 configure_file(${CMAKE_SOURCE_DIR}/resources/plugin.rc.in ${CMAKE_BINARY_DIR}/plugin.rc @ONLY)
 
+# The Win32 adapters, the dialog procedure and the edit filters: a library of their own, so
+# that the Wine tests can drive the adapters in-process as well.
 file(GLOB WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp)
+list(REMOVE_ITEM WIN32_SOURCES ${CMAKE_SOURCE_DIR}/src/platform/win32/dll_main.cpp)
+add_library(plugin_win32 STATIC ${WIN32_SOURCES})
+target_compile_options(plugin_win32 PRIVATE ${PLUGIN_WARNINGS})
+target_link_libraries(plugin_win32 PUBLIC plugin_core shlwapi winspool comctl32)
+
 add_library(plugin_dll SHARED
-  ${WIN32_SOURCES}
+  ${CMAKE_SOURCE_DIR}/src/platform/win32/dll_main.cpp
   ${CMAKE_BINARY_DIR}/plugin.rc
   resources/plugin.def
 )
 set_target_properties(plugin_dll PROPERTIES OUTPUT_NAME "${PLUGIN_PREFIX}U" PREFIX ""
                       SUFFIX ".DLL")
 target_compile_options(plugin_dll PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${PLUGIN_WARNINGS}>)
-target_link_libraries(plugin_dll PRIVATE plugin_core shlwapi winspool comctl32)
+target_link_libraries(plugin_dll PRIVATE plugin_win32)
 target_link_options(plugin_dll PRIVATE ${STATIC_RUNTIME} -s -Wl,--enable-stdcall-fixup)
 set_property(SOURCE ${CMAKE_BINARY_DIR}/plugin.rc APPEND PROPERTY OBJECT_DEPENDS
              ${PLUGIN_MANIFEST} ${CMAKE_SOURCE_DIR}/resources/version.rc
@@ -78,11 +85,10 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 file(GLOB WINE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.cpp)
-# The edit filters are tested in-process on real edit controls.
-add_executable(wine_tests ${WINE_TEST_SOURCES}
-               ${CMAKE_SOURCE_DIR}/src/platform/win32/edit_filters_win32.cpp)
+# The adapters (edit filters, dialog procedure, help, raw jobs) are also tested in-process.
+add_executable(wine_tests ${WINE_TEST_SOURCES})
 target_compile_options(wine_tests PRIVATE ${PLUGIN_WARNINGS})
-target_link_libraries(wine_tests PRIVATE host_sim plugin_core gtest gtest_main version advapi32)
+target_link_libraries(wine_tests PRIVATE host_sim plugin_win32 gtest gtest_main version advapi32)
 # The profile differential test reads its files from the source tree (as Z:\...).
 target_compile_definitions(wine_tests PRIVATE
                            PROFILE_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/data/profiles"

@@ -140,20 +140,26 @@ void HandleDevMode(const platform::Platform& platform, host::DWORD mode, host::O
     profile::PrinterProfile profile(platform, param.hPrinter);
     const std::uint16_t langId =
         platform.system != nullptr ? platform.system->UserDefaultLangId() : 0;
+    // The record is built in a copy of the output and copied out whole at the end: an
+    // operation that fails half-way (a profile read that cannot allocate) leaves the host's
+    // record as it was, never a valid header over half-written settings.
+    std::array<unsigned char, kSize> work;
+    std::memcpy(work.data(), param.pOEMDMOut, kSize);
     switch (mode) {
         case host::kOemDmDefault:
-            WriteDefaults(param.pOEMDMOut, profile, langId);
+            WriteDefaults(work.data(), profile, langId);
             break;
         case host::kOemDmConvert:
-            Convert(param.pOEMDMIn, param.pOEMDMOut, profile, langId);
+            Convert(param.pOEMDMIn, work.data(), profile, langId);
             break;
         case host::kOemDmMerge:
-            Convert(param.pOEMDMIn, param.pOEMDMOut, profile, langId);
-            Validate(param.pOEMDMOut);
+            Convert(param.pOEMDMIn, work.data(), profile, langId);
+            Validate(work.data());
             break;
         default:
-            break;
+            return;
     }
+    std::memcpy(param.pOEMDMOut, work.data(), kSize);
 }
 
 }  // namespace devmode

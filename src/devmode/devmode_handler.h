@@ -11,8 +11,9 @@ namespace devmode {
 
 // Sizes, defaults, converts or merges the private record (mode 1 to 4, already checked).
 // Modes 2 to 4 do nothing when a record they need is null or when the host's cbBufSize says
-// the output buffer cannot hold a whole record. The model profile is read through one
-// PrinterProfile per call, so the driver information is asked for at most once.
+// the output buffer cannot hold a whole record. The output is written whole or not at all. The
+// model profile is read through one PrinterProfile per call, so the driver information is asked for
+// at most once.
 void HandleDevMode(const platform::Platform& platform, host::DWORD mode, host::OEMDMPARAM& param);
 
 // The operations themselves, on records of at least kSize bytes. Profile values come from

@@ -1,8 +1,6 @@
 #include "devmode/session_link.h"
 
 #include <chrono>
-#include <mutex>
-#include <unordered_map>
 
 #include "devmode/oem_devmode.h"
 
@@ -23,76 +21,63 @@ std::uint32_t Mix(std::uint64_t x) {
     return static_cast<std::uint32_t>(x ^ (x >> 32));
 }
 
-class SessionTable {
-  public:
-    SessionTable() {
-        const auto now =
-            static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-        // The table's own address varies with the process's address-space layout.
-        next_ = Mix(now ^ reinterpret_cast<std::uintptr_t>(this));
-    }
+}  // namespace
 
-    std::uint32_t Register(void* session) {
+SessionTable::SessionTable() {
+    const auto now =
+        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    // The table's own address varies with the process's address-space layout.
+    next_ = Mix(now ^ reinterpret_cast<std::uintptr_t>(this));
+}
+
+std::uint32_t SessionTable::Register(void* session, std::uint32_t owner) noexcept {
+    if (session == nullptr) return 0;
+    try {
         std::lock_guard<std::mutex> lock(mutex_);
         // At most as many tries as there are live keys, plus the zero key.
         for (std::size_t tries = 0; tries <= sessions_.size() + 1; ++tries) {
             const std::uint32_t key = next_;
             next_ += kKeyStep;
             if (key == 0 || sessions_.count(key) != 0) continue;
-            sessions_.emplace(key, session);
+            sessions_.emplace(key, Entry{session, owner});
             return key;
         }
-        return 0;
-    }
-
-    void Unregister(std::uint32_t key) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        sessions_.erase(key);
-    }
-
-    void* Find(std::uint32_t key) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        const auto it = sessions_.find(key);
-        return it == sessions_.end() ? nullptr : it->second;
-    }
-
-  private:
-    std::mutex mutex_;
-    std::uint32_t next_;
-    std::unordered_map<std::uint32_t, void*> sessions_;
-};
-
-SessionTable& Table() {
-    static SessionTable table;
-    return table;
-}
-
-}  // namespace
-
-std::uint32_t RegisterSession(void* session) noexcept {
-    if (session == nullptr) return 0;
-    try {
-        return Table().Register(session);
     } catch (...) {
-        return 0;
     }
+    return 0;
 }
 
-void UnregisterSession(std::uint32_t key) noexcept {
+void SessionTable::Unregister(std::uint32_t key) noexcept {
     if (key == 0) return;
     try {
-        Table().Unregister(key);
+        std::lock_guard<std::mutex> lock(mutex_);
+        sessions_.erase(key);
     } catch (...) {
     }
 }
 
-void* FindSession(std::uint32_t key) noexcept {
+void* SessionTable::Find(std::uint32_t key, std::uint32_t thread) const noexcept {
     if (key == 0) return nullptr;
     try {
-        return Table().Find(key);
+        std::lock_guard<std::mutex> lock(mutex_);
+        const auto it = sessions_.find(key);
+        if (it == sessions_.end() || it->second.owner != thread) return nullptr;
+        return it->second.session;
     } catch (...) {
         return nullptr;
     }
+}
+
+std::uint32_t SessionTable::KeyOf(const void* session, std::uint32_t thread) const noexcept {
+    if (session == nullptr) return 0;
+    try {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (const auto& [key, entry] : sessions_) {
+            if (entry.session == session && entry.owner == thread) return key;
+        }
+    } catch (...) {
+    }
+    return 0;
 }
 
 void WriteSessionLink(void* record, std::uint32_t key) noexcept {

@@ -5,8 +5,16 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
+
+#include "platform/errors.h"
+
+namespace ui {
+class Presenter;
+}
 
 namespace platform {
 
@@ -18,12 +26,8 @@ class LastError {
     virtual std::uint32_t Get() const = 0;
 };
 
-// Win32 registry status codes the core looks at.
-inline constexpr long kRegSuccess = 0;
-inline constexpr long kRegFileNotFound = 2;
-inline constexpr long kRegMoreData = 234;
-
 inline constexpr std::uint32_t kRegSz = 1;
+inline constexpr std::uint32_t kRegExpandSz = 2;
 inline constexpr std::uint32_t kRegDword = 4;
 
 inline constexpr std::uint32_t kKeyRead = 0x20019;
@@ -44,27 +48,52 @@ class RegistryKey {
     // Deletes a sub-key only when it has neither sub-keys nor values (SHDeleteEmptyKeyW).
     virtual long DeleteEmptyKey(std::u16string_view subKey) = 0;
     // RegQueryValueExW: on entry *size is the buffer size in bytes, on return the bytes
-    // stored (or needed, with kRegMoreData). data may be null to ask for the size.
+    // stored (or needed, with kRegMoreData). data may be null to ask for the size. An empty
+    // name is the key's default value.
     virtual long QueryValue(std::u16string_view name, std::uint32_t* type, void* data,
                             std::uint32_t* size) = 0;
     virtual long SetValue(std::u16string_view name, std::uint32_t type, const void* data,
                           std::uint32_t size) = 0;
 };
 
+enum class Hive {
+    kCurrentUser,   // the calling user's hive (RegOpenCurrentUser)
+    kClassesRoot,   // HKEY_CLASSES_ROOT
+    kLocalMachine,  // HKEY_LOCAL_MACHINE
+};
+
 class Registry {
   public:
     virtual ~Registry() = default;
-    // The calling user's hive (RegOpenCurrentUser); null when access is refused.
-    virtual std::unique_ptr<RegistryKey> OpenCurrentUser(std::uint32_t access) = 0;
+    // The root of a hive with the access asked for; null when access is refused.
+    virtual std::unique_ptr<RegistryKey> OpenHive(Hive hive, std::uint32_t access) = 0;
 };
 
 // The plug-in's own module: its handle (for templates, bitmaps and its own path) and the
-// activation context created from its manifest, inside which windows are created.
+// activation context made from its manifest, inside which windows are created. The context
+// is made on first use, once, and released when the module unloads.
 class Module {
   public:
     virtual ~Module() = default;
     virtual void* Handle() const = 0;
-    virtual void* ActivationContext() const = 0;
+    virtual void* ActivationContext() = 0;
+};
+
+// A library loaded by the plug-in, freed when the object goes away.
+class LoadedModule {
+  public:
+    virtual ~LoadedModule() = default;
+    // An export by name or by ordinal; null when the library has none.
+    virtual void* Find(const char* name) = 0;
+    virtual void* FindOrdinal(std::uint16_t ordinal) = 0;
+};
+
+class ModuleLoader {
+  public:
+    virtual ~ModuleLoader() = default;
+    // Loads a library by its full path (its own folder is searched for what it needs);
+    // null when it cannot be loaded.
+    virtual std::unique_ptr<LoadedModule> Load(std::u16string_view fullPath) = 0;
 };
 
 // Blocks on a heap: the host's plug-in heap (hOEMHeap) when a handle is given, the
@@ -97,6 +126,25 @@ class Spooler {
                                            std::uint32_t bytes) = 0;
 };
 
+// A raw job in progress: its document and page are started; the object ends the page (when
+// it was started) and the document whatever happens, and never closes the printer.
+class RawJob {
+  public:
+    virtual ~RawJob() = default;
+    // WritePrinter once: false with *written 0 when the spooler took nothing.
+    virtual bool Write(const void* bytes, std::uint32_t length, std::uint32_t* written) = 0;
+};
+
+class RawJobs {
+  public:
+    virtual ~RawJobs() = default;
+    // StartDocPrinterW (level 1, data type "RAW", no output file when `outputFile` is empty)
+    // and StartPagePrinter on a borrowed printer handle. Null with *error set when the
+    // document could not be started.
+    virtual std::unique_ptr<RawJob> Start(void* printer, std::u16string_view document,
+                                          std::u16string_view outputFile, std::uint32_t* error) = 0;
+};
+
 // Windows profile (INI) files, with the semantics of GetPrivateProfileIntW and
 // GetPrivateProfileStringW.
 class ProfileFiles {
@@ -110,16 +158,21 @@ class ProfileFiles {
                                     std::uint32_t units, std::u16string_view path) = 0;
 };
 
-// Facts about the running system.
+// Facts about the running system and the calling thread.
 class SystemInfo {
   public:
     virtual ~SystemInfo() = default;
     virtual std::uint16_t UserDefaultLangId() const = 0;
     virtual std::uint16_t SystemDefaultLangId() const = 0;
     virtual std::uint32_t WindowsMajorVersion() const = 0;
+    virtual std::uint32_t CurrentThreadId() const = 0;
+    // The system folder (GetSystemDirectoryW), without a trailing "\".
+    virtual std::u16string SystemDirectory() const = 0;
+    // ExpandEnvironmentStringsW; the text unchanged when it cannot be expanded.
+    virtual std::u16string ExpandEnvironment(std::u16string_view text) const = 0;
 };
 
-// The HTML Help control, loaded on first use; null answers when it cannot be had.
+// The HTML Help control. Null answers when it cannot be had.
 class HelpService {
   public:
     virtual ~HelpService() = default;
@@ -131,15 +184,29 @@ class HelpService {
 inline constexpr std::uint32_t kHhDisplayTopic = 0;
 inline constexpr std::uint32_t kHhCloseAll = 18;
 
+// Makes the presenter of a page when its window is created.
+using PresenterFactory = std::function<std::unique_ptr<ui::Presenter>()>;
+
 // Pages the plug-in adds to the host's property sheet.
 class SheetPages {
   public:
     virtual ~SheetPages() = default;
-    // Describes the Troubleshooting page (template, title, the module and its activation
-    // context, the page procedure with `session` as its parameter) and hands it to the
-    // host's sheet function with CPSFUNC_ADD_PROPSHEETPAGEW. Returns what the host returned.
-    virtual std::intptr_t AddTroublePage(void* sheetFunction, void* sheet, int templateId,
-                                         std::u16string_view title, void* session) = 0;
+    // Describes a page of the module's template `templateId` with `title` (the module and its
+    // activation context, the plug-in's dialog procedure) and hands it to the host's sheet
+    // function with CPSFUNC_ADD_PROPSHEETPAGEW. The factory makes the page's presenter when
+    // the page window is created; it is kept until the host releases the page. Returns what
+    // the host returned.
+    virtual std::intptr_t AddPage(void* sheetFunction, void* sheet, int templateId,
+                                  std::u16string_view title, PresenterFactory factory) = 0;
+};
+
+// Modal dialogs of the module's templates.
+class Dialogs {
+  public:
+    virtual ~Dialogs() = default;
+    // Runs the dialog inside the module's activation context with `presenter` receiving its
+    // events; returns the dialog's result, -1 when it cannot be created.
+    virtual std::intptr_t RunModal(int templateId, void* owner, ui::Presenter& presenter) = 0;
 };
 
 // Every port the core uses, handed to the plug-in object by the DLL (or by a test).
@@ -147,12 +214,15 @@ struct Platform {
     LastError* lastError = nullptr;
     Registry* registry = nullptr;
     Module* module = nullptr;
+    ModuleLoader* modules = nullptr;
     Heap* heap = nullptr;
     Spooler* spooler = nullptr;
+    RawJobs* rawJobs = nullptr;
     ProfileFiles* profiles = nullptr;
     SystemInfo* system = nullptr;
     HelpService* help = nullptr;
     SheetPages* pages = nullptr;
+    Dialogs* dialogs = nullptr;
 };
 
 }  // namespace platform

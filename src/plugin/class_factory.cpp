@@ -45,9 +45,9 @@ host::HRESULT PlugInClassFactory::CreateInstance(host::Unknown* outer, const hos
 
 host::HRESULT PlugInClassFactory::LockServer(host::BOOL lock) {
     if (lock != 0) {
-        ++state_.lockCount;
+        state_.Lock();
     } else {
-        --state_.lockCount;
+        state_.Unlock();
     }
     return host::kSOk;
 }

@@ -3,14 +3,14 @@
 #include <atomic>
 
 #include "plugin/host_interface.h"
-#include "plugin/module_state.h"
+#include "plugin/process_state.h"
 
 namespace plugin {
 
 // The class factory of the plug-in class.
 class PlugInClassFactory final : public host::ClassFactory {
   public:
-    explicit PlugInClassFactory(ModuleState& state) : state_(state) {}
+    explicit PlugInClassFactory(ProcessState& state) : state_(state) {}
 
     host::HRESULT HOST_CALL QueryInterface(const host::GUID& iid, void** object) override;
     host::ULONG HOST_CALL AddRef() override;
@@ -22,7 +22,7 @@ class PlugInClassFactory final : public host::ClassFactory {
   private:
     ~PlugInClassFactory() = default;
 
-    ModuleState& state_;
+    ProcessState& state_;
     std::atomic<std::int32_t> refCount_{1};
 };
 

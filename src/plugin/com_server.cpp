@@ -6,7 +6,7 @@
 
 namespace plugin {
 
-host::HRESULT GetClassObject(ModuleState& state, const host::GUID* clsid, const host::GUID* iid,
+host::HRESULT GetClassObject(ProcessState& state, const host::GUID* clsid, const host::GUID* iid,
                              void** object) noexcept {
     if (clsid == nullptr || !(*clsid == host::kClsidPlugIn)) return host::kClassEClassNotAvailable;
     if (iid == nullptr || object == nullptr) {
@@ -20,9 +20,8 @@ host::HRESULT GetClassObject(ModuleState& state, const host::GUID* clsid, const 
     return hr;
 }
 
-host::HRESULT CanUnloadNow(const ModuleState& state) noexcept {
-    return state.objectCount.load() == 0 && state.lockCount.load() == 0 ? host::kSOk
-                                                                        : host::kSFalse;
+host::HRESULT CanUnloadNow(const ProcessState& state) noexcept {
+    return state.CanUnload() ? host::kSOk : host::kSFalse;
 }
 
 }  // namespace plugin

@@ -31,7 +31,7 @@ void HandleDriverEvent(const platform::Platform& platform, host::DWORD driverEve
     char16_t name[kNameUnits];
     text::Copy(name, kNameUnits, DriverName(level, driverInfo));
 
-    auto user = platform.registry->OpenCurrentUser(platform::kKeyWrite);
+    auto user = platform.registry->OpenHive(platform::Hive::kCurrentUser, platform::kKeyWrite);
     if (!user) return;
     char16_t subKey[kNameUnits];
     // A key path cut short would name some other driver's key (or the parent itself when

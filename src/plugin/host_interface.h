@@ -109,8 +109,9 @@ inline constexpr DWORD kOemDmMerge = 4;
 inline constexpr DWORD kOemCuipDocProp = 1;
 inline constexpr DWORD kOemCuipPrnProp = 2;
 
-// DeviceCapabilities selectors.
+// DeviceCapabilities selectors, and the failure answer of a capability query.
 inline constexpr WORD kDcEnumResolutions = 13;
+inline constexpr DWORD kGdiError = 0xFFFFFFFF;
 
 // QueryColorProfile: the profile asked for, and how the answer is delivered.
 inline constexpr ULONG kQcpDeviceProfile = 0;

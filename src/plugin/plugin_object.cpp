@@ -1,6 +1,7 @@
 #include "plugin/plugin_object.h"
 
 #include <cstring>
+#include <limits>
 #include <new>
 
 #include "devmode/devmode_handler.h"
@@ -11,10 +12,6 @@
 
 namespace plugin {
 namespace {
-
-constexpr std::uint32_t kErrorInvalidParameter = 87;
-constexpr std::uint32_t kErrorInsufficientBuffer = 122;
-constexpr std::uint32_t kErrorNotSupported = 50;
 
 constexpr host::DWORD kSignature = 0x4D534654;  // 'MSFT', also carried by the private record
 constexpr host::DWORD kPlugInVersion = 1;
@@ -35,7 +32,7 @@ host::HRESULT NoThrow(Body&& body) noexcept {
 
 }  // namespace
 
-PlugInObject::PlugInObject(ModuleState& state) : state_(state) { ++state_.objectCount; }
+PlugInObject::PlugInObject(ProcessState& state) : state_(state) { ++state_.objectCount; }
 
 PlugInObject::~PlugInObject() {
     if (driverHelper_ != nullptr) driverHelper_->Release();
@@ -43,7 +40,7 @@ PlugInObject::~PlugInObject() {
 }
 
 host::HRESULT PlugInObject::Fail(std::uint32_t lastError) const {
-    if (state_.platform.lastError != nullptr) state_.platform.lastError->Set(lastError);
+    if (state_.ports().lastError != nullptr) state_.ports().lastError->Set(lastError);
     return host::kEFail;
 }
 
@@ -70,10 +67,12 @@ host::HRESULT PlugInObject::GetInfo(host::DWORD mode, void* buffer, host::DWORD 
                                     host::DWORD* needed) {
     if (needed == nullptr || (mode != host::kOemGiGetSignature && mode != host::kOemGiGetVersion &&
                               mode != host::kOemGiGetPublisherInfo)) {
-        return Fail(kErrorInvalidParameter);
+        return Fail(platform::kErrorInvalidParameter);
     }
     *needed = sizeof(host::DWORD);
-    if (size < sizeof(host::DWORD) || buffer == nullptr) return Fail(kErrorInsufficientBuffer);
+    if (size < sizeof(host::DWORD) || buffer == nullptr) {
+        return Fail(platform::kErrorInsufficientBuffer);
+    }
     host::DWORD value = 0;
     switch (mode) {
         case host::kOemGiGetSignature:
@@ -84,7 +83,7 @@ host::HRESULT PlugInObject::GetInfo(host::DWORD mode, void* buffer, host::DWORD 
             break;
         default:
             *needed = 0;
-            return Fail(kErrorNotSupported);
+            return Fail(platform::kErrorNotSupported);
     }
     std::memcpy(buffer, &value, sizeof value);
     return host::kSOk;
@@ -93,9 +92,9 @@ host::HRESULT PlugInObject::GetInfo(host::DWORD mode, void* buffer, host::DWORD 
 host::HRESULT PlugInObject::DevMode(host::DWORD mode, host::OEMDMPARAM* param) {
     return NoThrow([&] {
         if (param == nullptr || mode < host::kOemDmSize || mode > host::kOemDmMerge) {
-            return Fail(kErrorInvalidParameter);
+            return Fail(platform::kErrorInvalidParameter);
         }
-        devmode::HandleDevMode(state_.platform, mode, *param);
+        devmode::HandleDevMode(state_.ports(), mode, *param);
         return host::kSOk;
     });
 }
@@ -116,14 +115,14 @@ host::HRESULT PlugInObject::PublishDriverInterface(host::Unknown* unknown) {
 host::HRESULT PlugInObject::CommonUIProp(host::DWORD mode, host::OEMCUIPPARAM* param) {
     return NoThrow([&] {
         if (mode != host::kOemCuipDocProp && mode != host::kOemCuipPrnProp) {
-            return Fail(kErrorInvalidParameter);
+            return Fail(platform::kErrorInvalidParameter);
         }
         // Tree requests always answer S_OK; a missing parameter block just offers nothing.
         if (param == nullptr) return host::kSOk;
         if (mode == host::kOemCuipDocProp) {
-            tree::DocumentTree(state_.platform, driverHelper_, *param);
+            tree::DocumentTree(state_, driverHelper_, *param);
         } else {
-            tree::PrinterTree(state_.platform, driverHelper_, *param);
+            tree::PrinterTree(state_, driverHelper_, *param);
         }
         return host::kSOk;
     });
@@ -133,9 +132,9 @@ host::HRESULT PlugInObject::DocumentPropertySheets(host::PROPSHEETUI_INFO* info,
                                                    host::LPARAM lParam) {
     return NoThrow([&] {
         if (info == nullptr || info->Version != host::kPropSheetUiInfoVersion) {
-            return Fail(kErrorInvalidParameter);
+            return Fail(platform::kErrorInvalidParameter);
         }
-        return ui::DocumentPropertySheets(state_.platform, driverHelper_, *info, lParam);
+        return ui::DocumentPropertySheets(state_, driverHelper_, *info, lParam);
     });
 }
 
@@ -143,9 +142,9 @@ host::HRESULT PlugInObject::DevicePropertySheets(host::PROPSHEETUI_INFO* info,
                                                  host::LPARAM lParam) {
     return NoThrow([&] {
         if (info == nullptr || info->Version != host::kPropSheetUiInfoVersion) {
-            return Fail(kErrorInvalidParameter);
+            return Fail(platform::kErrorInvalidParameter);
         }
-        return ui::DevicePropertySheets(state_.platform, driverHelper_, *info, lParam);
+        return ui::DevicePropertySheets(state_, driverHelper_, *info, lParam);
     });
 }
 
@@ -158,7 +157,9 @@ host::HRESULT PlugInObject::DeviceCapabilities(host::OEMUIOBJ*, host::HANDLE pri
                                                void*, host::DWORD oldResult, host::DWORD*) {
     return NoThrow([&] {
         if (capability != host::kDcEnumResolutions) return host::kSOk;
-        const ResolutionIndexes indexes = ReadResolutionIndexes(state_.platform, printer);
+        // A list that cannot be adjusted needs no profile read.
+        if (output == nullptr || oldResult == 0 || oldResult == host::kGdiError) return host::kSOk;
+        const ResolutionIndexes indexes = ReadResolutionIndexes(state_.ports(), printer);
         AdjustResolutionList(indexes.resolution300Index, indexes.quality300Index, output,
                              oldResult);
         return host::kSOk;
@@ -167,22 +168,26 @@ host::HRESULT PlugInObject::DeviceCapabilities(host::OEMUIOBJ*, host::HANDLE pri
 
 void AdjustResolutionList(std::int32_t resolution300Index, std::int32_t quality300Index,
                           void* pairs, host::DWORD count) {
-    if ((resolution300Index == 0 && quality300Index == 0) || pairs == nullptr || count == 0) {
+    constexpr std::size_t kPairBytes = 8;
+    if ((resolution300Index == 0 && quality300Index == 0) || pairs == nullptr || count == 0 ||
+        count == host::kGdiError || count > std::numeric_limits<std::size_t>::max() / kPairBytes) {
         return;
     }
     // The host's buffer need not be aligned for 32-bit access: copy values in and out.
+    // Offsets are computed in size_t, so that no count wraps them around.
     auto* bytes = static_cast<unsigned char*>(pairs);
-    auto put = [&](host::DWORD index, std::int32_t x, std::int32_t y) {
-        std::memcpy(bytes + index * 8, &x, 4);
-        std::memcpy(bytes + index * 8 + 4, &y, 4);
+    const std::size_t listed = count;
+    auto put = [&](std::size_t index, std::int32_t x, std::int32_t y) {
+        std::memcpy(bytes + index * kPairBytes, &x, 4);
+        std::memcpy(bytes + index * kPairBytes + 4, &y, 4);
     };
     if (resolution300Index != 0) {
-        put(count - 1, 300, 300);
+        put(listed - 1, 300, 300);
         return;
     }
-    for (host::DWORD i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < listed; ++i) {
         std::int32_t x = 0;
-        std::memcpy(&x, bytes + i * 8, 4);
+        std::memcpy(&x, bytes + i * kPairBytes, 4);
         if (x == 300) put(i, 600, 600);
     }
 }
@@ -196,7 +201,7 @@ host::HRESULT PlugInObject::PrinterEvent(host::WCHAR*, int, host::DWORD, host::L
 host::HRESULT PlugInObject::DriverEvent(host::DWORD driverEvent, host::DWORD level,
                                         host::BYTE* driverInfo, host::LPARAM) {
     NoThrow([&] {
-        HandleDriverEvent(state_.platform, driverEvent, level, driverInfo);
+        HandleDriverEvent(state_.ports(), driverEvent, level, driverInfo);
         return host::kSOk;
     });
     return host::kSOk;
@@ -206,10 +211,10 @@ host::HRESULT PlugInObject::QueryColorProfile(host::HANDLE, host::OEMUIOBJ*, hos
                                               host::ULONG queryMode, void* profileData,
                                               host::ULONG* profileSize, host::DWORD* profileFlags) {
     if (queryMode != host::kQcpDeviceProfile) return host::kEFail;
-    if (profileSize == nullptr) return Fail(kErrorInvalidParameter);
+    if (profileSize == nullptr) return Fail(platform::kErrorInvalidParameter);
     if (profileData == nullptr || *profileSize < kColorProfileReportedSize) {
         *profileSize = kColorProfileReportedSize;
-        return Fail(kErrorInsufficientBuffer);
+        return Fail(platform::kErrorInsufficientBuffer);
     }
     std::memcpy(profileData, kColorProfileName, sizeof kColorProfileName);
     *profileSize = kColorProfileReportedSize;

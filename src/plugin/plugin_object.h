@@ -5,13 +5,13 @@
 #include <atomic>
 
 #include "plugin/host_interface.h"
-#include "plugin/module_state.h"
+#include "plugin/process_state.h"
 
 namespace plugin {
 
 class PlugInObject final : public host::IPrintOemUI {
   public:
-    explicit PlugInObject(ModuleState& state);
+    explicit PlugInObject(ProcessState& state);
 
     host::HRESULT HOST_CALL QueryInterface(const host::GUID& iid, void** object) override;
     host::ULONG HOST_CALL AddRef() override;
@@ -56,14 +56,16 @@ class PlugInObject final : public host::IPrintOemUI {
 
     host::HRESULT Fail(std::uint32_t lastError) const;
 
-    ModuleState& state_;
+    ProcessState& state_;
     std::atomic<std::int32_t> refCount_{1};
     host::IPrintOemDriverUI* driverHelper_ = nullptr;
 };
 
-// The two integers of the model profile that adjust the resolution list, and the list
-// adjustment itself: with resolution300Index the last pair becomes 300x300, otherwise
-// with quality300Index every pair whose x is 300 becomes 600x600.
+// The resolution list adjustment of DeviceCapabilities on the host's list of `count` pairs:
+// with resolution300Index the last pair becomes 300x300, otherwise with quality300Index every
+// pair whose x is 300 becomes 600x600. A count of 0 or GDI_ERROR (the failure answer of the
+// driver's own query), or one whose list would not fit the address space, leaves the list
+// alone.
 void AdjustResolutionList(std::int32_t resolution300Index, std::int32_t quality300Index,
                           void* pairs, host::DWORD count);
 

@@ -7,7 +7,6 @@
 namespace profile {
 namespace {
 
-constexpr std::uint32_t kErrorInsufficientBuffer = 122;
 constexpr int kMaxTries = 5;
 // Largest driver information block accepted from the spooler.
 constexpr std::uint32_t kMaxDriverInfoBytes = 1u << 20;
@@ -15,8 +14,7 @@ constexpr std::uint32_t kMaxDriverInfoBytes = 1u << 20;
 }  // namespace
 
 void DriverInfo::Reset() {
-    if (block_ != nullptr && heapPort_ != nullptr) heapPort_->Free(heap_, block_);
-    block_ = nullptr;
+    block_.reset();
     size_ = 0;
 }
 
@@ -25,16 +23,20 @@ bool DriverInfo::Read(platform::Spooler& spooler, void* printer, std::uint32_t l
     if (heapPort_ == nullptr) return false;
     for (int attempt = 0; attempt < kMaxTries; ++attempt) {
         std::uint32_t needed = 0;
+        void* block = block_.get().block;
         const std::uint32_t error = spooler.ReadDriverInfo(
-            printer, level, block_, static_cast<std::uint32_t>(size_), &needed);
-        if (error == 0) return block_ != nullptr;
-        if (error != kErrorInsufficientBuffer || needed <= size_ || needed > kMaxDriverInfoBytes) {
+            printer, level, block, static_cast<std::uint32_t>(size_), &needed);
+        if (error == 0) return block != nullptr;
+        if (error != platform::kErrorInsufficientBuffer || needed <= size_ ||
+            needed > kMaxDriverInfoBytes) {
             continue;
         }
-        void* grown = block_ == nullptr ? heapPort_->Alloc(heap_, needed)
-                                        : heapPort_->ReAlloc(heap_, block_, needed);
+        void* grown = block == nullptr ? heapPort_->Alloc(heap_, needed)
+                                       : heapPort_->ReAlloc(heap_, block, needed);
         if (grown == nullptr) break;
-        block_ = grown;
+        // A grown block replaces the old one, which the heap has already let go of.
+        block_.release();
+        block_.reset({heapPort_, heap_, grown});
         size_ = needed;
     }
     Reset();
@@ -42,13 +44,14 @@ bool DriverInfo::Read(platform::Spooler& spooler, void* printer, std::uint32_t l
 }
 
 std::u16string_view DriverInfo::DataFile() const {
-    if (block_ == nullptr || size_ < sizeof(host::DRIVER_INFO_2W)) return {};
+    const void* data = block_.get().block;
+    if (data == nullptr || size_ < sizeof(host::DRIVER_INFO_2W)) return {};
     host::DRIVER_INFO_2W info;
-    std::memcpy(&info, block_, sizeof info);
+    std::memcpy(&info, data, sizeof info);
     const char16_t* file = info.pDataFile;
     if (file == nullptr) return {};
     // The strings lie inside the block; never read past its end.
-    const auto* begin = static_cast<const unsigned char*>(block_);
+    const auto* begin = static_cast<const unsigned char*>(data);
     const auto* at = reinterpret_cast<const unsigned char*>(file);
     if (at < begin || at >= begin + size_) return {};
     const std::size_t maxUnits = static_cast<std::size_t>(begin + size_ - at) / sizeof(char16_t);

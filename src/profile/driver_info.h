@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/ports.h"
+#include "platform/unique_any.h"
 
 namespace profile {
 
@@ -15,16 +16,13 @@ inline constexpr std::size_t kPathUnits = 260;
 class DriverInfo {
   public:
     DriverInfo(platform::Heap* heapPort, void* heap) : heapPort_(heapPort), heap_(heap) {}
-    DriverInfo(const DriverInfo&) = delete;
-    DriverInfo& operator=(const DriverInfo&) = delete;
-    ~DriverInfo() { Reset(); }
 
     // GetPrinterDriverW at most five times; after a failure with error 122 the buffer is
     // allocated (or grown) to the reported size and the call tried again. False when no
     // try succeeded; the buffer is then freed.
     bool Read(platform::Spooler& spooler, void* printer, std::uint32_t level);
 
-    const void* data() const { return block_; }
+    const void* data() const { return block_.get().block; }
     std::size_t size() const { return size_; }
     // pDataFile of level-2 information, bounded by the block; empty when absent.
     std::u16string_view DataFile() const;
@@ -34,7 +32,7 @@ class DriverInfo {
 
     platform::Heap* heapPort_;
     void* heap_;
-    void* block_ = nullptr;
+    platform::UniqueHeapBlock block_;
     std::size_t size_ = 0;
 };
 

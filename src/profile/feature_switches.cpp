@@ -1,6 +1,7 @@
 #include "profile/feature_switches.h"
 
 #include "profile/bounded_text.h"
+#include "profile/job_setting_list.h"
 #include "profile/profile_reader.h"
 
 namespace profile {
@@ -94,25 +95,14 @@ constexpr const char16_t* kListKeys[4] = {u"JobSettingHDDOn", u"JobSettingHDDOff
                                           u"JobSettingMemoryOn", u"JobSettingMemoryOff"};
 constexpr std::uint32_t kListTextUnits = 512;
 
-bool IsSeparator(char16_t c) { return c == u':' || c == u';' || c == u',' || c == u' '; }
-
-// Splits a list value at ":", ";", "," and " " and stores each piece's leading decimal
-// digits (none gives 0); at most kListSlots - 1 numbers, the rest of the slots stay -1.
+// The numbers of a list value, at most kListSlots - 1; the rest of the slots stay -1.
 void ParseList(std::u16string_view text, std::int32_t (&list)[kListSlots]) {
     for (std::int32_t& slot : list) slot = -1;
     int count = 0;
-    std::size_t i = 0;
-    while (i < text.size() && count < kListSlots - 1) {
-        while (i < text.size() && IsSeparator(text[i])) ++i;
-        if (i == text.size()) break;
-        std::int64_t value = 0;
-        while (i < text.size() && text[i] >= u'0' && text[i] <= u'9') {
-            if (value < 0x7FFFFFFF) value = value * 10 + (text[i] - u'0');
-            ++i;
-        }
-        while (i < text.size() && !IsSeparator(text[i])) ++i;
-        list[count++] = static_cast<std::int32_t>(value > 0x7FFFFFFF ? 0x7FFFFFFF : value);
-    }
+    ForEachListNumber(text, [&](std::int32_t n) {
+        list[count++] = n;
+        return count < kListSlots - 1;
+    });
 }
 
 }  // namespace

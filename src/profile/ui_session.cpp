@@ -33,23 +33,34 @@ void ReadPrinterDataText(const platform::Platform& platform, host::HANDLE printe
 }  // namespace
 
 bool CreateReaders(const platform::Platform& platform, UiSession& session) {
-    ProfileReader** readers[] = {&session.textReader, &session.versionReader,
-                                 &session.profileReader, &session.troubleReader};
+    std::unique_ptr<ProfileReader>* readers[] = {&session.textReader, &session.versionReader,
+                                                 &session.profileReader, &session.troubleReader};
     bool all = true;
-    for (ProfileReader** reader : readers) {
-        *reader = new (std::nothrow) ProfileReader(platform.profiles);
+    for (std::unique_ptr<ProfileReader>* reader : readers) {
+        reader->reset(new (std::nothrow) ProfileReader(platform.profiles));
         all = all && *reader != nullptr;
     }
     return all;
 }
 
-void ReleaseReaders(UiSession& session) {
-    ProfileReader** readers[] = {&session.textReader, &session.versionReader,
-                                 &session.profileReader, &session.troubleReader};
-    for (ProfileReader** reader : readers) {
-        delete *reader;
-        *reader = nullptr;
-    }
+void EndSession(SessionBlock block) {
+    if (block.session == nullptr) return;
+    block.session->~UiSession();
+    if (block.port != nullptr) block.port->Free(block.heap, block.session);
+}
+
+HostSession::HostSession(const platform::Platform& platform, void* heap) {
+    if (platform.heap == nullptr) return;
+    void* block = platform.heap->Alloc(heap, sizeof(UiSession));
+    if (block == nullptr) return;
+    owner_.reset({platform.heap, heap, new (block) UiSession{}});
+    CreateReaders(platform, *get());
+}
+
+HostSession HostSession::Adopt(platform::Heap* heapPort, void* heap, UiSession* session) {
+    HostSession owner;
+    if (session != nullptr) owner.owner_.reset({heapPort, heap, session});
+    return owner;
 }
 
 std::int16_t BrandFromCaption(std::u16string_view caption) {
@@ -107,22 +118,27 @@ void PrinterLanguageCode(const platform::Platform& platform, const char16_t* pri
         text::Format(keyPath, kNameUnits, u"Software\\Corvel\\%s", {printerName}) != text::kOk) {
         return;  // no per-user memory for a name that does not fit: the user's language
     }
-    auto user = platform.registry->OpenCurrentUser(platform::kKeyAllAccess);
-    if (!user) return;
-    if (auto key = user->Open(keyPath, platform::kKeyRead)) {
-        char16_t stored[kCodeBytes / 2 + 1] = {};
-        std::uint32_t type = 0;
-        std::uint32_t size = kCodeBytes;
-        // A stored code is used unchanged; one that is no string, empty or longer than the
-        // buffer is replaced by the user's language below.
-        if (key->QueryValue(u"DrvCntCode", &type, stored, &size) == platform::kRegSuccess &&
-            type == platform::kRegSz && stored[0] != u'\0') {
-            text::Copy(code, kNameUnits,
-                       std::u16string_view(stored, text::FieldLength(stored, size / 2)));
-            return;
+    // Reading needs read access only: a restricted process may open the user's hive for
+    // reading and still use the stored code.
+    if (auto user = platform.registry->OpenHive(platform::Hive::kCurrentUser, platform::kKeyRead)) {
+        if (auto key = user->Open(keyPath, platform::kKeyRead)) {
+            char16_t stored[kCodeBytes / 2 + 1] = {};
+            std::uint32_t type = 0;
+            std::uint32_t size = kCodeBytes;
+            // A stored code is used unchanged; one that is no string, empty or longer than the
+            // buffer is replaced by the user's language below.
+            if (key->QueryValue(u"DrvCntCode", &type, stored, &size) == platform::kRegSuccess &&
+                type == platform::kRegSz && stored[0] != u'\0') {
+                text::Copy(code, kNameUnits,
+                           std::u16string_view(stored, text::FieldLength(stored, size / 2)));
+                return;
+            }
         }
     }
-    if (auto key = user->Create(keyPath, platform::kKeyAllAccess)) {
+    // Write access is asked for only when the code must be created or replaced.
+    auto user = platform.registry->OpenHive(platform::Hive::kCurrentUser, platform::kKeyWrite);
+    if (!user) return;
+    if (auto key = user->Create(keyPath, platform::kKeyWrite)) {
         const std::size_t units = text::FieldLength(code, kNameUnits);
         key->SetValue(u"DrvCntCode", platform::kRegSz, code,
                       static_cast<std::uint32_t>((units + 1) * sizeof(char16_t)));
@@ -153,8 +169,8 @@ void InitializeSession(const platform::Platform& platform, UiSession& session) {
     }
 
     // 3. Version file and model profile; with no data file nothing is bound.
-    ProfileReader* profile = session.profileReader;
-    ProfileReader* version = session.versionReader;
+    ProfileReader* profile = session.profileReader.get();
+    ProfileReader* version = session.versionReader.get();
     char16_t path[kNameUnits];
     if (!base.empty()) {
         if (version && text::Format(path, kNameUnits, u"%s.VER", {base}) == text::kOk) {
@@ -245,7 +261,6 @@ std::int32_t CreateTreeSession(const platform::Platform& platform, const host::O
     session.hostParams = nullptr;
     session.hostBlock = {param.hPrinter, param.pPrinterName, param.hOEMHeap};
     session.printerHandle = param.hPrinter;
-    CreateReaders(platform, session);
     session.settingsChanged = 0;
     InitializeSession(platform, session);
     std::int32_t autoConfiguration = 0;

@@ -2,8 +2,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "platform/ports.h"
+#include "platform/unique_any.h"
 #include "plugin/host_interface.h"
 #include "profile/feature_switches.h"
 #include "profile/profile_reader.h"
@@ -39,8 +41,8 @@ struct HostBlock {
     host::HANDLE heap = nullptr;
 };
 
-// A session is all-zero when new; the host's heap hands out zero-filled blocks, so a
-// session placed there needs nothing else before its creator fills it in.
+// The working context of one host call or one property sheet. A new session is all-zero
+// (value-initialised); it owns its four profile readers.
 struct UiSession {
     host::HANDLE propSheetHandle;
     const void* hostParams;  // OEMUIPSPARAM of a property sheet, null for a tree session
@@ -65,10 +67,10 @@ struct UiSession {
     std::int32_t settingsChanged;
     char16_t driverDir[kNameUnits];
     char16_t filePrefix[kNameUnits];
-    ProfileReader* textReader;
-    ProfileReader* profileReader;
-    ProfileReader* versionReader;
-    ProfileReader* troubleReader;
+    std::unique_ptr<ProfileReader> textReader;
+    std::unique_ptr<ProfileReader> profileReader;
+    std::unique_ptr<ProfileReader> versionReader;
+    std::unique_ptr<ProfileReader> troubleReader;
     void* tooltipWindow;
     std::int32_t isPpdDriver;
     std::int32_t autoConfigDone;
@@ -98,6 +100,35 @@ struct UiSession {
     std::uint32_t sessionLink;  // key of this session in the live-session table, or 0
 };
 
+// Owns a session placed on a host heap (the host's plug-in heap, or the process heap for a
+// null handle): the session is built in a zero-filled block and, when the owner lets go of
+// it, ended (its readers released) and the block freed. Sheets hand their session to the
+// host's structures with release() and take it back at the end with Adopt().
+struct SessionBlock {
+    platform::Heap* port = nullptr;
+    void* heap = nullptr;
+    UiSession* session = nullptr;
+    friend constexpr bool operator==(const SessionBlock&, const SessionBlock&) = default;
+};
+void EndSession(SessionBlock block);
+
+class HostSession {
+  public:
+    HostSession() = default;
+    // A new session with its readers; empty when the block cannot be had.
+    HostSession(const platform::Platform& platform, void* heap);
+    static HostSession Adopt(platform::Heap* heapPort, void* heap, UiSession* session);
+
+    UiSession* get() const { return owner_.get().session; }
+    UiSession* operator->() const { return get(); }
+    UiSession& operator*() const { return *get(); }
+    explicit operator bool() const { return get() != nullptr; }
+    UiSession* release() { return owner_.release().session; }
+
+  private:
+    platform::UniqueAny<SessionBlock, &EndSession> owner_;
+};
+
 inline constexpr std::int16_t kBrandVantora = 0;
 inline constexpr std::int16_t kBrandTalen = 1;
 inline constexpr std::int16_t kBrandOrin = 2;
@@ -105,14 +136,14 @@ inline constexpr std::int16_t kBrandOrin = 2;
 // Constructs the four readers (text, version, profile, trouble); false when one could not
 // be allocated (those are left null and read nothing).
 bool CreateReaders(const platform::Platform& platform, UiSession& session);
-void ReleaseReaders(UiSession& session);
 
 // Fills the session from the driver's model files, the printer data and the per-user
 // language code. Needs hostBlock, printerHandle and the readers.
 void InitializeSession(const platform::Platform& platform, UiSession& session);
 
-// Builds a settings tree's working session: host block from the tree's parameters,
-// readers, initialisation. Returns FUNCTION/AutoConfiguration of the model profile.
+// Builds a settings tree's working session (made with its readers by HostSession): host
+// block from the tree's parameters, initialisation. Returns FUNCTION/AutoConfiguration of the model
+// profile.
 std::int32_t CreateTreeSession(const platform::Platform& platform, const host::OEMCUIPPARAM& param,
                                UiSession& session);
 

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "devmode/oem_devmode.h"
+#include "profile/job_setting_list.h"
 
 namespace tree {
 namespace {
@@ -25,22 +26,6 @@ std::int32_t LeadingInteger(std::u16string_view s) {
     }
     if (negative) return static_cast<std::int32_t>(-value);
     return static_cast<std::int32_t>(std::min(value, kLimit - 1));
-}
-
-// Calls f(token) for each token of text separated by commas and blanks, in order; stops when
-// f returns false.
-template <class F>
-void ForEachToken(std::u16string_view text, F f) {
-    constexpr std::u16string_view kSeparators = u", \t";
-    std::size_t at = text.find_first_not_of(kSeparators);
-    while (at != std::u16string_view::npos) {
-        const std::size_t end = text.find_first_of(kSeparators, at);
-        const std::u16string_view token =
-            text.substr(at, end == std::u16string_view::npos ? text.npos : end - at);
-        if (!f(token)) return;
-        if (end == std::u16string_view::npos) return;
-        at = text.find_first_not_of(kSeparators, end);
-    }
 }
 
 // The print-mode list of the session's storage state, read from section Common. False when
@@ -165,15 +150,15 @@ std::optional<std::size_t> FindInstallableOption(std::string_view keyword, std::
     return std::nullopt;
 }
 
-std::int32_t InstallableOptionValue(const plugin::ModuleState& state, std::size_t row) {
-    return row < plugin::kInstallableOptionRows ? state.installableOptionValues[row] : 0;
+std::int32_t InstallableOptionValue(const plugin::ProcessState& state, std::size_t row) {
+    return row < plugin::kInstallableOptionRows ? state.installableOptionValues[row].load() : 0;
 }
 
-void SetInstallableOptionValue(plugin::ModuleState& state, std::size_t row, std::int32_t value) {
+void SetInstallableOptionValue(plugin::ProcessState& state, std::size_t row, std::int32_t value) {
     if (row < plugin::kInstallableOptionRows) state.installableOptionValues[row] = value;
 }
 
-bool SetInstallableOptionValue(plugin::ModuleState& state, std::string_view keyword,
+bool SetInstallableOptionValue(plugin::ProcessState& state, std::string_view keyword,
                                std::int32_t value) {
     const std::optional<std::size_t> row = FindInstallableOption(keyword);
     if (!row) return false;
@@ -182,7 +167,7 @@ bool SetInstallableOptionValue(plugin::ModuleState& state, std::string_view keyw
 }
 
 std::int32_t IsHardDiskInstalled(host::OEMUIOBJ* uiObject, host::IPrintOemDriverUI* driver) {
-    if (driver == nullptr) return 0;
+    if (driver == nullptr || uiObject == nullptr) return 0;
     char answer[10] = {};
     host::DWORD needed = 0;
     host::DWORD options = 0;
@@ -202,11 +187,10 @@ std::int32_t IsHardDiskInstalled(host::OEMUIOBJ* uiObject, host::IPrintOemDriver
 
 void ComputeStorageState(const platform::Platform& platform, host::OEMUIOBJ* uiObject,
                          const void* oemDevmode, profile::UiSession& session) {
-    if (oemDevmode == nullptr || uiObject == nullptr) return;
     // A tree session lets go of its parameter block once built; its printer handle stays.
     if (session.hostParams == nullptr && session.printerHandle == nullptr) return;
 
-    profile::ProfileReader* profile = session.profileReader;
+    profile::ProfileReader* profile = session.profileReader.get();
     if (profile != nullptr) profile->SetSection(u"DEFAULTDEVMODE");
 
     // Installed memory in megabytes, kept in the printer data; created from the model's
@@ -227,9 +211,18 @@ void ComputeStorageState(const platform::Platform& platform, host::OEMUIOBJ* uiO
         }
     }
 
-    const std::uint32_t memoryJobs = devmode::Get(oemDevmode, devmode::kPrinterMemory);
-    const auto critical =
-        static_cast<std::uint32_t>(devmode::Get(oemDevmode, devmode::kCriticalMemory));
+    // Without a private record the values a new record would carry are taken.
+    std::uint32_t memoryJobs = 0;
+    std::uint32_t critical = 0;
+    if (oemDevmode != nullptr) {
+        memoryJobs = devmode::Get(oemDevmode, devmode::kPrinterMemory);
+        critical = static_cast<std::uint32_t>(devmode::Get(oemDevmode, devmode::kCriticalMemory));
+    } else if (profile != nullptr) {
+        profile->SetSection(u"Common");
+        memoryJobs = static_cast<std::uint16_t>(profile->ReadInt(u"PrinterMemory", 0));
+        critical = static_cast<std::uint32_t>(profile->ReadInt(u"CriticalMemorySize", 0));
+        profile->SetSection(u"DEFAULTDEVMODE");
+    }
     const bool memoryStorage = memory >= critical;
 
     std::int32_t state = 0;
@@ -249,34 +242,34 @@ void ComputeStorageState(const platform::Platform& platform, host::OEMUIOBJ* uiO
     session.storageState = state;
 }
 
-std::int32_t HoldModesOffered(profile::UiSession& session) {
-    char16_t list[256];
-    if (!ReadJobSettingList(session, list)) return 0;
-    std::int32_t offered = 1;  // a list without any token offers the dialog
-    ForEachToken(list, [&](std::u16string_view token) {
-        const std::int32_t n = LeadingInteger(token);
-        offered = n >= 1 && n <= 6 ? 1 : 0;
-        return offered == 0;
-    });
-    return offered;
-}
-
-void BuildPrintModeList(profile::UiSession& session) {
-    for (profile::PrintModeEntry& entry : session.printModeList) entry = {};
-    session.printModeCount = 0;
-    char16_t list[256];
-    if (!ReadJobSettingList(session, list)) return;
+// The print modes a list offers: each number n from 1 to 6 is mode n - 1, in list order;
+// other numbers are skipped; at most profile::kMaxPrintModes entries.
+std::int32_t ParsePrintModes(std::u16string_view list,
+                             profile::PrintModeEntry (&entries)[profile::kMaxPrintModes]) {
+    for (profile::PrintModeEntry& entry : entries) entry = {};
     std::int32_t count = 0;
-    ForEachToken(list, [&](std::u16string_view token) {
-        const std::int32_t n = LeadingInteger(token);
+    profile::ForEachListNumber(list, [&](std::int32_t n) {
         if (n >= 1 && n <= 6) {
-            session.printModeList[count] = {static_cast<std::int16_t>(n - 1),
-                                            static_cast<std::int16_t>(count)};
+            entries[count] = {static_cast<std::int16_t>(n - 1), static_cast<std::int16_t>(count)};
             ++count;
         }
         return count < static_cast<std::int32_t>(profile::kMaxPrintModes);
     });
-    session.printModeCount = count;
+    return count;
+}
+
+std::int32_t HoldModesOffered(profile::UiSession& session) {
+    char16_t list[256];
+    if (!ReadJobSettingList(session, list)) return 0;
+    // The dialog is offered exactly when it would have a mode to offer.
+    profile::PrintModeEntry entries[profile::kMaxPrintModes];
+    return ParsePrintModes(list, entries) > 0 ? 1 : 0;
+}
+
+void BuildPrintModeList(profile::UiSession& session) {
+    char16_t list[256];
+    const bool listed = ReadJobSettingList(session, list);
+    session.printModeCount = ParsePrintModes(listed ? list : u"", session.printModeList);
 }
 
 void BuildResolutionList(profile::UiSession& session) {

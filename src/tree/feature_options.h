@@ -18,7 +18,7 @@
 
 #include "platform/ports.h"
 #include "plugin/host_interface.h"
-#include "plugin/module_state.h"
+#include "plugin/process_state.h"
 #include "profile/ui_session.h"
 
 namespace tree {
@@ -76,7 +76,7 @@ std::int32_t SelectedStapleLocation(const host::OEMCUIPPARAM& param);
 
 // One row of the installable-option table: the host feature keyword and the hardware unit it
 // stands for (null for none). The value column is process-wide and lives in
-// plugin::ModuleState::installableOptionValues.
+// plugin::ProcessState::installableOptionValues.
 struct InstallableOption {
     const char* keyword;
     const char* unit;
@@ -115,15 +115,15 @@ std::optional<std::size_t> FindInstallableOption(std::string_view keyword,
                                                  std::size_t rows = plugin::kInstallableOptionRows);
 
 // The value column. Reads of a row outside the table give 0; writes to it are ignored.
-std::int32_t InstallableOptionValue(const plugin::ModuleState& state, std::size_t row);
-void SetInstallableOptionValue(plugin::ModuleState& state, std::size_t row, std::int32_t value);
+std::int32_t InstallableOptionValue(const plugin::ProcessState& state, std::size_t row);
+void SetInstallableOptionValue(plugin::ProcessState& state, std::size_t row, std::int32_t value);
 // Writes the value into the row of the keyword; false when the table has no such keyword.
-bool SetInstallableOptionValue(plugin::ModuleState& state, std::string_view keyword,
+bool SetInstallableOptionValue(plugin::ProcessState& state, std::string_view keyword,
                                std::int32_t value);
 
 // 1 when the host reports its hard-disk option (keyword of row 2, else of row 9, asked with
 // DrvGetDriverSetting into a 10-byte buffer) as exactly "True"; 0 otherwise, also when
-// neither query succeeds or the driver interface is missing.
+// neither query succeeds or the driver interface or the UI object is missing.
 std::int32_t IsHardDiskInstalled(host::OEMUIOBJ* uiObject, host::IPrintOemDriverUI* driver);
 
 // ---------------------------------------------------------------------------------------------
@@ -136,19 +136,22 @@ inline constexpr std::array<std::u16string_view, 4> kJobSettingKeys{
 // Sets session.storageState (0 to 3) from the printer data "CURRENT_MEMORY" (created from the
 // profile's DEFAULTDEVMODE/PrinterMemorySize when missing), the session's installedHdd and
 // printerHdd, the host's hard-disk option and the record's PrinterMemory and CriticalMemory.
-// `oemDevmode` is the private record of the call (kSize bytes, any alignment). Leaves the
-// profile reader in section DEFAULTDEVMODE. Does nothing when the record or the UI object is
-// missing, or when the session was built from no host block at all (no hostParams and no
-// printer handle).
+// `oemDevmode` is the private record of the call (kSize bytes, any alignment); without one,
+// the profile's Common/PrinterMemory and CriticalMemorySize (what a new record carries)
+// stand in. Leaves the profile reader in section DEFAULTDEVMODE. Does nothing when the
+// session was built from no host block at all (no hostParams and no printer handle).
 void ComputeStorageState(const platform::Platform& platform, host::OEMUIOBJ* uiObject,
                          const void* oemDevmode, profile::UiSession& session);
 
-// 1 when the key of the session's storage state offers at least one print mode, else 0.
+// 1 when the key of the session's storage state offers at least one print mode, else 0:
+// the Print and Hold button is offered exactly when its list would not be empty. An absent
+// or empty key (which reads back as its own name) offers none.
 std::int32_t HoldModesOffered(profile::UiSession& session);
 
-// Fills printModeList/printModeCount from the key of the session's storage state: each
-// number 1 to 6 becomes print mode n - 1, in the order listed. Once the list holds
-// profile::kMaxPrintModes entries, further numbers are ignored.
+// Fills printModeList/printModeCount from the key of the session's storage state, read as
+// profile::ForEachListNumber reads job-setting lists: each number 1 to 6 becomes print mode
+// n - 1, in the order listed. Once the list holds profile::kMaxPrintModes entries, further
+// numbers are ignored.
 void BuildPrintModeList(profile::UiSession& session);
 
 // Fills resolutionList/resolutionCount from the Common masks Graphics1200Res,

@@ -21,6 +21,19 @@ struct ChildControl {
 // The four input filters of edit fields.
 enum class EditFilter { kName, kDigit, kAccountId, kAccountPassword };
 
+// A date-time picker's value, as the platform's SYSTEMTIME holds it.
+struct DateTime {
+    std::uint16_t year = 0;
+    std::uint16_t month = 0;
+    std::uint16_t dayOfWeek = 0;
+    std::uint16_t day = 0;
+    std::uint16_t hour = 0;
+    std::uint16_t minute = 0;
+    std::uint16_t second = 0;
+    std::uint16_t milliseconds = 0;
+    friend constexpr bool operator==(const DateTime&, const DateTime&) = default;
+};
+
 // Message box flags and answers, with the platform's values.
 inline constexpr std::uint32_t kMbOk = 0x0;
 inline constexpr std::uint32_t kMbYesNo = 0x4;
@@ -66,6 +79,14 @@ class Controls {
     virtual void SetUpDownRange(int id, int low, int high) = 0;
     virtual void SetUpDownPosition(int id, int position) = 0;
     virtual int UpDownPosition(int id) = 0;
+
+    // Date-time pickers: false when the picker holds no value (or is no picker).
+    virtual bool DateTimeValue(int id, DateTime* value) = 0;
+    virtual void SetDateTimeValue(int id, const DateTime& value) = 0;
+
+    // Timers of the window: each tick arrives as Presenter::OnTimer with the id.
+    virtual bool StartTimer(std::uintptr_t timerId, std::uint32_t milliseconds) = 0;
+    virtual void StopTimer(std::uintptr_t timerId) = 0;
 
     // Tooltips: a tooltip window owned by the dialog, and one tool per control.
     virtual void* CreateTooltips(bool rightToLeft) = 0;

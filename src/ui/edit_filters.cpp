@@ -50,28 +50,17 @@ EditFilterTraits TraitsOf(EditFilter filter) {
     return {};
 }
 
-std::int16_t* PastePendingFlag(EditFilterState& state, EditFilter filter) {
-    switch (filter) {
-        case EditFilter::kName:
-            return &state.namePastePending;
-        case EditFilter::kAccountId:
-            return &state.accountIdPastePending;
-        default:
-            return nullptr;
-    }
-}
-
 bool AcceptsTyped(EditFilter filter, std::uint32_t ch) {
     return ch == kBackspace || InSet(filter, ch);
 }
 
 bool AcceptsPasted(EditFilter filter, unsigned char byte) { return InSet(filter, byte); }
 
-KeyAction OnKeyDown(EditFilter filter, std::uint32_t key, bool leftCtrlDown,
+KeyAction OnKeyDown(EditFilter filter, std::uint32_t key, Modifiers modifiers,
                     EditFilterState& state) {
-    if (!leftCtrlDown) return KeyAction::kPassOn;
+    if (!modifiers.leftCtrl || modifiers.alt) return KeyAction::kPassOn;
     if (key == kKeyV) {
-        if (std::int16_t* flag = PastePendingFlag(state, filter)) *flag = 1;
+        if (TraitsOf(filter).hasPastePending) state.pastePending = 1;
         return KeyAction::kFilteredPaste;
     }
     if (!TraitsOf(filter).handlesCopyAndCut) return KeyAction::kPassOn;
@@ -81,8 +70,8 @@ KeyAction OnKeyDown(EditFilter filter, std::uint32_t key, bool leftCtrlDown,
 }
 
 CharAction OnChar(EditFilter filter, std::uint32_t ch, EditFilterState& state) {
-    if (std::int16_t* flag = PastePendingFlag(state, filter); flag && *flag != 0) {
-        *flag = 0;
+    if (TraitsOf(filter).hasPastePending && state.pastePending != 0) {
+        state.pastePending = 0;
         return CharAction::kSwallow;
     }
     return AcceptsTyped(filter, ch) ? CharAction::kPassOn : CharAction::kSwallowWithBeep;

@@ -25,13 +25,10 @@ inline constexpr std::size_t kMaxPastedUnits = 259;
 // kMaxPastedUnits characters, and the passcode limits are 16-bit.
 inline constexpr std::size_t kMaxPasteBytes = 0x10000;
 
-// The process-wide state of the filters: the window procedure each filter replaced (one
-// slot per filter, shared by every field it is installed on; a LONG_PTR, 0 while unset) and
-// the paste flag of the two filters that have one.
+// The state of one filtered field: the paste flag of the two filters that have one. Each
+// edit control keeps its own, so that fields of two dialogs (on two threads) never share it.
 struct EditFilterState {
-    std::intptr_t previousProc[kEditFilterCount] = {};
-    std::int16_t namePastePending = 0;
-    std::int16_t accountIdPastePending = 0;
+    std::int16_t pastePending = 0;
 };
 
 constexpr std::size_t Index(EditFilter filter) { return static_cast<std::size_t>(filter); }
@@ -45,9 +42,6 @@ struct EditFilterTraits {
 };
 EditFilterTraits TraitsOf(EditFilter filter);
 
-// The field's flag, or null for a filter without one.
-std::int16_t* PastePendingFlag(EditFilterState& state, EditFilter filter);
-
 // A character typed into the field (WM_CHAR's UTF-16 unit).
 bool AcceptsTyped(EditFilter filter, std::uint32_t ch);
 // One byte of a pasted ANSI text.
@@ -60,8 +54,16 @@ enum class KeyAction {
     kCutThenPassOn,   // send WM_CUT to the edit, then pass the key press on
 };
 
-// WM_KEYDOWN. Only the left Ctrl key counts. A paste raises the filter's paste flag.
-KeyAction OnKeyDown(EditFilter filter, std::uint32_t key, bool leftCtrlDown,
+// The modifier keys down when a key press arrives.
+struct Modifiers {
+    bool leftCtrl = false;
+    bool alt = false;  // either Alt key; AltGr arrives as left Ctrl + right Alt
+};
+
+// WM_KEYDOWN. Only the left Ctrl key without Alt makes a shortcut: AltGr, which the system
+// reports as left Ctrl + right Alt, types characters (such as "@" on Central European
+// layouts) and must not paste or cut. A paste raises the field's paste flag.
+KeyAction OnKeyDown(EditFilter filter, std::uint32_t key, Modifiers modifiers,
                     EditFilterState& state);
 
 enum class CharAction {

@@ -57,11 +57,6 @@ void SelectDialogSection(profile::UiSession& session) {
 
 }  // namespace
 
-bool IsRightToLeftLanguage(std::uint16_t langId) {
-    const unsigned primary = langId & 0x3FF;
-    return primary == 0x01 || primary == 0x0D;
-}
-
 void EnterDialog(profile::UiSession& session, void* window, int templateId,
                  const char16_t* dialogName) {
     session.dialogWindow = window;
@@ -183,9 +178,7 @@ void StartDialog(const platform::Platform& platform, Controls& controls,
     if (platform.system != nullptr && platform.system->WindowsMajorVersion() > 5) {
         controls.RemoveHelpButton();
     }
-    const bool rtl =
-        platform.system != nullptr && IsRightToLeftLanguage(platform.system->SystemDefaultLangId());
-    session.tooltipWindow = controls.CreateTooltips(rtl);
+    session.tooltipWindow = controls.CreateTooltips(IsRightToLeft(platform));
     LocaliseDialog(controls, session);
 }
 

@@ -7,11 +7,9 @@
 #include "platform/ports.h"
 #include "profile/ui_session.h"
 #include "ui/controls.h"
+#include "ui/layout_direction.h"
 
 namespace ui {
-
-// True when the system's default language is written right to left (Arabic, Hebrew).
-bool IsRightToLeftLanguage(std::uint16_t langId);
 
 // Records the open dialog in the session and selects its section of the language file.
 void EnterDialog(profile::UiSession& session, void* window, int templateId,

@@ -1,6 +1,6 @@
 #include "ui/property_sheets.h"
 
-#include <new>
+#include <memory>
 
 #include "devmode/oem_devmode.h"
 #include "devmode/session_link.h"
@@ -14,7 +14,6 @@ namespace ui {
 namespace {
 
 constexpr char16_t kSheetTitle[] = u"OEM UI Page";
-constexpr std::uint32_t kErrorNotEnoughMemory = 8;
 constexpr host::DWORD kNoPermissionFlag = 0x20;
 constexpr std::int32_t kTroublePageKind = 12;
 constexpr std::int32_t kAbsentTabKind = 100;
@@ -24,6 +23,10 @@ enum class Side { kDocument, kDevice };
 // The answer of reasons that carry nothing to do: document sheets answer 0, printer
 // sheets 1.
 host::ULONG_PTR OtherResult(Side side) { return side == Side::kDocument ? 0 : 1; }
+
+std::uint32_t ThisThread(const platform::Platform& platform) {
+    return platform.system != nullptr ? platform.system->CurrentThreadId() : 0;
+}
 
 host::ULONG_PTR SetResult(const profile::UiSession* session, const host::PROPSHEETUI_INFO& info) {
     const host::PFNCOMPROPSHEET function =
@@ -36,7 +39,8 @@ host::ULONG_PTR SetResult(const profile::UiSession* session, const host::PROPSHE
 
 // Adds the pages the model profile lists: only kind 12, the Troubleshooting page of the
 // TALEN brand, is the plug-in's own.
-void AddPages(const platform::Platform& platform, profile::UiSession& session) {
+void AddPages(plugin::ProcessState& state, profile::UiSession& session) {
+    const platform::Platform& platform = state.ports();
     // Only the TALEN brand has a page of its own to add.
     if (session.profileReader == nullptr || session.brand != profile::kBrandTalen ||
         platform.pages == nullptr) {
@@ -45,13 +49,13 @@ void AddPages(const platform::Platform& platform, profile::UiSession& session) {
     profile::ProfileReader& profile = *session.profileReader;
     profile.SetSection(u"TABNUMBER");
     const std::int32_t tabs = profile.ReadInt(u"TabNumber", 0);
-    const bool rtl =
-        platform.system != nullptr && IsRightToLeftLanguage(platform.system->SystemDefaultLangId());
     // The page title is the Caption of the page's section of the language file, read when
     // the first page is added.
     char16_t title[256] = u"Caption";
     bool titleRead = false;
-    for (std::int32_t i = 0; i < tabs; ++i) {
+    // A sheet has a handful of pages: entries past kMaxPageEntries are not read, so that a
+    // damaged count cannot keep the host's thread reading for ever.
+    for (std::int32_t i = 0; i < tabs && i < kMaxPageEntries; ++i) {
         char16_t key[16];
         text::Format(key, 16, u"Tab%d", {i});
         if (profile.ReadInt(key, kAbsentTabKind) != kTroublePageKind) continue;
@@ -60,40 +64,27 @@ void AddPages(const platform::Platform& platform, profile::UiSession& session) {
             session.textReader->ReadString256(u"Caption", title);
         }
         titleRead = true;
-        session.troublePage = reinterpret_cast<host::HANDLE>(platform.pages->AddTroublePage(
+        profile::UiSession* page = &session;
+        session.troublePage = reinterpret_cast<host::HANDLE>(platform.pages->AddPage(
             reinterpret_cast<void*>(session.propSheetCallback), session.propSheetHandle,
-            MirroredTemplate(IDD_TROUBLESHOOTING, rtl), title, &session));
+            DialogTemplate(platform, IDD_TROUBLESHOOTING), title, [&state, page] {
+                return std::make_unique<TroublePagePresenter>(state.ports(), page);
+            }));
     }
 }
 
-// A zero-filled session on the host's heap, with the state every sheet starts from.
-profile::UiSession* NewSheetSession(const platform::Platform& platform,
-                                    host::IPrintOemDriverUI* driverHelper,
-                                    host::PROPSHEETUI_INFO& info, host::OEMUIPSPARAM& param) {
-    if (platform.heap == nullptr) return nullptr;
-    void* block = platform.heap->Alloc(param.hOEMHeap, sizeof(profile::UiSession));
-    if (block == nullptr) return nullptr;
-    auto* session = new (block) profile::UiSession{};
-    session->propSheetHandle = info.hComPropSheet;
-    session->hostParams = &param;
-    session->hostBlock = {param.hPrinter, param.pPrinterName, param.hOEMHeap};
-    session->propSheetCallback = info.pfnComPropSheet;
-    session->printerHandle = param.hPrinter;
-    profile::CreateReaders(platform, *session);
-    session->settingsChanged = 0;
-    session->driverHelper = driverHelper;
-    session->helpWindow = nullptr;
-    session->helpTopicCount = 0;
-    profile::InitializeSession(platform, *session);
-    return session;
-}
-
-// Seeds the copy split from the private record when it agrees with the public copies.
+// Seeds the copy split from the private record when it agrees with the public copies; a
+// sheet without a record starts with every copy in colour.
 void SeedCopies(profile::UiSession& session, const host::DEVMODEW* publicDm, const void* record) {
     const std::int16_t copies = publicDm != nullptr ? publicDm->dmCopies : 1;
-    const auto grey = static_cast<std::int16_t>(devmode::Get(record, devmode::kGrayscaleCopies));
-    const auto colour = static_cast<std::int16_t>(devmode::Get(record, devmode::kColorCopies));
-    if (copies == grey + colour) {
+    const auto grey =
+        record != nullptr
+            ? static_cast<std::int16_t>(devmode::Get(record, devmode::kGrayscaleCopies))
+            : std::int16_t{0};
+    const auto colour = record != nullptr
+                            ? static_cast<std::int16_t>(devmode::Get(record, devmode::kColorCopies))
+                            : std::int16_t{0};
+    if (record != nullptr && copies == grey + colour) {
         session.grayscaleCopies = grey;
         session.colorCopies = colour;
     } else {
@@ -104,43 +95,73 @@ void SeedCopies(profile::UiSession& session, const host::DEVMODEW* publicDm, con
     session.currentCopies = copies;
 }
 
-host::HRESULT Initialise(const platform::Platform& platform, host::IPrintOemDriverUI* driverHelper,
+host::HRESULT Initialise(plugin::ProcessState& state, host::IPrintOemDriverUI* driverHelper,
                          host::PROPSHEETUI_INFO& info, Side side) {
+    const platform::Platform& platform = state.ports();
     auto* param = reinterpret_cast<host::OEMUIPSPARAM*>(info.lParamInit);
     info.Result = OtherResult(side);
     if (param == nullptr) return host::kSOk;
-    profile::UiSession* session = NewSheetSession(platform, driverHelper, info, *param);
-    if (session == nullptr) {
-        if (platform.lastError != nullptr) platform.lastError->Set(kErrorNotEnoughMemory);
+
+    // The session is built completely before the host sees it: should anything fail on the
+    // way, its owner ends it and the host's structures are left as they were.
+    profile::HostSession owner(platform, param->hOEMHeap);
+    if (!owner) {
+        if (platform.lastError != nullptr) platform.lastError->Set(platform::kErrorNotEnoughMemory);
         return host::kEFail;
     }
+    profile::UiSession& session = *owner;
+    session.propSheetHandle = info.hComPropSheet;
+    session.hostParams = param;
+    session.hostBlock = {param->hPrinter, param->pPrinterName, param->hOEMHeap};
+    session.propSheetCallback = info.pfnComPropSheet;
+    session.printerHandle = param->hPrinter;
+    session.settingsChanged = 0;
+    session.driverHelper = driverHelper;
+    session.helpWindow = nullptr;
+    session.helpTopicCount = 0;
+    profile::InitializeSession(platform, session);
+
     void* record = param->pOEMDM;
-    if (side == Side::kDocument && record != nullptr) {
-        if (devmode::Get(record, devmode::kResolution) != 0) tree::BuildResolutionList(*session);
-        session->switchSignature[0] = u'\0';
-        if (session->profileReader != nullptr) {
-            profile::ReadFeatureSwitches(*session->profileReader, session->switches);
+    if (side == Side::kDocument) {
+        // Only the steps that read or write the private record need one.
+        if (record != nullptr && devmode::Get(record, devmode::kResolution) != 0) {
+            tree::BuildResolutionList(session);
         }
-        profile::BuildSwitchSignature(session->switches, session->switchSignature);
-        session->noPermission = (param->dwFlags & kNoPermissionFlag) != 0 ? 1 : 0;
-        SeedCopies(*session, param->pPublicDM, record);
-        session->sessionLink = devmode::RegisterSession(session);
-        devmode::WriteSessionLink(record, session->sessionLink);
+        session.switchSignature[0] = u'\0';
+        if (session.profileReader != nullptr) {
+            profile::ReadFeatureSwitches(*session.profileReader, session.switches);
+        }
+        profile::BuildSwitchSignature(session.switches, session.switchSignature);
+        session.noPermission = (param->dwFlags & kNoPermissionFlag) != 0 ? 1 : 0;
+        SeedCopies(session, param->pPublicDM, record);
+        tree::ComputeStorageState(platform, param->poemuiobj, record, session);
+        tree::BuildPrintModeList(session);
     }
-    param->pOEMUserData = session;
-    info.UserData = reinterpret_cast<host::ULONG_PTR>(session);
-    if (side == Side::kDocument && record != nullptr) {
-        tree::ComputeStorageState(platform, param->poemuiobj, record, *session);
-        tree::BuildPrintModeList(*session);
-    }
-    AddPages(platform, *session);
+
+    // Published: the table knows the session from now on, and the host finds it in its
+    // structures (and the private record names it by its key).
+    session.sessionLink = state.sessions.Register(&session, ThisThread(platform));
+    if (session.sessionLink == 0) return host::kEOutOfMemory;
+    if (side == Side::kDocument) devmode::WriteSessionLink(record, session.sessionLink);
+    param->pOEMUserData = owner.release();
+    info.UserData = reinterpret_cast<host::ULONG_PTR>(param->pOEMUserData);
+    AddPages(state, session);
     return host::kSOk;
 }
 
-void Destroy(const platform::Platform& platform, host::PROPSHEETUI_INFO& info, Side side) {
+// The session the host hands back at the end of a sheet, when it is a live one of this
+// thread's sheets; null for anything else (a second destroy, a block that is not ours).
+profile::UiSession* SheetSession(plugin::ProcessState& state, const host::OEMUIPSPARAM* param) {
+    if (param == nullptr) return nullptr;
+    auto* session = static_cast<profile::UiSession*>(param->pOEMUserData);
+    if (state.sessions.KeyOf(session, ThisThread(state.ports())) == 0) return nullptr;
+    return session;
+}
+
+void Destroy(plugin::ProcessState& state, host::PROPSHEETUI_INFO& info, Side side) {
+    const platform::Platform& platform = state.ports();
     auto* param = reinterpret_cast<host::OEMUIPSPARAM*>(info.lParamInit);
-    auto* session =
-        param != nullptr ? static_cast<profile::UiSession*>(param->pOEMUserData) : nullptr;
+    profile::UiSession* session = SheetSession(state, param);
     if (side == Side::kDocument) {
         if (session == nullptr) {
             info.Result = 0;
@@ -153,18 +174,20 @@ void Destroy(const platform::Platform& platform, host::PROPSHEETUI_INFO& info, S
     } else {
         info.Result = SetResult(session, info);
     }
-    if (session != nullptr) {
-        devmode::UnregisterSession(session->sessionLink);
-        session->sessionLink = 0;
-        profile::ReleaseReaders(*session);
-    }
+    if (session == nullptr) return;
+    // The sheet is over: its key goes, and the session with its readers ends.
+    state.sessions.Unregister(session->sessionLink);
+    param->pOEMUserData = nullptr;
+    info.UserData = 0;
+    const profile::HostSession ending =
+        profile::HostSession::Adopt(platform.heap, param->hOEMHeap, session);
 }
 
-host::HRESULT Dispatch(const platform::Platform& platform, host::IPrintOemDriverUI* driverHelper,
+host::HRESULT Dispatch(plugin::ProcessState& state, host::IPrintOemDriverUI* driverHelper,
                        host::PROPSHEETUI_INFO& info, host::LPARAM lParam, Side side) {
     switch (info.Reason) {
         case host::kPropSheetUiReasonInit:
-            return Initialise(platform, driverHelper, info, side);
+            return Initialise(state, driverHelper, info, side);
         case host::kPropSheetUiReasonGetInfoHeader: {
             auto* header = reinterpret_cast<host::PROPSHEETUI_INFO_HEADER*>(lParam);
             if (header != nullptr) header->pTitle = const_cast<char16_t*>(kSheetTitle);
@@ -172,7 +195,7 @@ host::HRESULT Dispatch(const platform::Platform& platform, host::IPrintOemDriver
             break;
         }
         case host::kPropSheetUiReasonDestroy:
-            Destroy(platform, info, side);
+            Destroy(state, info, side);
             break;
         case host::kPropSheetUiReasonSetResult: {
             const auto* set = reinterpret_cast<const host::SETRESULT_INFO*>(lParam);
@@ -191,22 +214,24 @@ host::HRESULT Dispatch(const platform::Platform& platform, host::IPrintOemDriver
 
 }  // namespace
 
-host::HRESULT DocumentPropertySheets(const platform::Platform& platform,
+host::HRESULT DocumentPropertySheets(plugin::ProcessState& state,
                                      host::IPrintOemDriverUI* driverHelper,
                                      host::PROPSHEETUI_INFO& info, host::LPARAM lParam) {
-    return Dispatch(platform, driverHelper, info, lParam, Side::kDocument);
+    return Dispatch(state, driverHelper, info, lParam, Side::kDocument);
 }
 
-host::HRESULT DevicePropertySheets(const platform::Platform& platform,
+host::HRESULT DevicePropertySheets(plugin::ProcessState& state,
                                    host::IPrintOemDriverUI* driverHelper,
                                    host::PROPSHEETUI_INFO& info, host::LPARAM lParam) {
-    return Dispatch(platform, driverHelper, info, lParam, Side::kDevice);
+    return Dispatch(state, driverHelper, info, lParam, Side::kDevice);
 }
 
-profile::UiSession* SessionOfRecord(const void* oemDevmode) {
+profile::UiSession* SessionOfRecord(const plugin::ProcessState& state, const void* oemDevmode) {
     if (oemDevmode == nullptr) return nullptr;
+    const std::uint32_t thread =
+        state.ports().system != nullptr ? state.ports().system->CurrentThreadId() : 0;
     return static_cast<profile::UiSession*>(
-        devmode::FindSession(devmode::ReadSessionLink(oemDevmode)));
+        state.sessions.Find(devmode::ReadSessionLink(oemDevmode), thread));
 }
 
 }  // namespace ui

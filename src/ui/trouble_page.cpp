@@ -6,11 +6,9 @@ namespace ui {
 
 bool TroublePagePresenter::OnInit(Controls& controls) {
     if (session_ == nullptr) return true;
-    const bool rtl = platform_.system != nullptr &&
-                     IsRightToLeftLanguage(platform_.system->SystemDefaultLangId());
-    EnterDialog(*session_, controls.Window(), MirroredTemplate(IDD_TROUBLESHOOTING, rtl),
+    EnterDialog(*session_, controls.Window(), DialogTemplate(platform_, IDD_TROUBLESHOOTING),
                 u"Troubleshooting");
-    session_->tooltipWindow = controls.CreateTooltips(rtl);
+    session_->tooltipWindow = controls.CreateTooltips(IsRightToLeft(platform_));
     LocaliseDialog(controls, *session_);
     return true;
 }

@@ -21,6 +21,8 @@ class FakeControls final : public ui::Controls {
         std::vector<std::u16string> items;
         int selection = -1;
         int low = 0, high = 0, position = 0;
+        ui::DateTime dateTime{};
+        bool hasDateTime = false;
         std::vector<std::u16string> tooltips;
         bool filtered = false;
         ui::EditFilter filter = ui::EditFilter::kName;
@@ -83,6 +85,20 @@ class FakeControls final : public ui::Controls {
     }
     void SetUpDownPosition(int id, int position) override { Get(id).position = position; }
     int UpDownPosition(int id) override { return Get(id).position; }
+    bool DateTimeValue(int id, ui::DateTime* value) override {
+        if (!Get(id).hasDateTime || value == nullptr) return false;
+        *value = Get(id).dateTime;
+        return true;
+    }
+    void SetDateTimeValue(int id, const ui::DateTime& value) override {
+        Get(id).dateTime = value;
+        Get(id).hasDateTime = true;
+    }
+    bool StartTimer(std::uintptr_t timerId, std::uint32_t milliseconds) override {
+        timers[timerId] = milliseconds;
+        return true;
+    }
+    void StopTimer(std::uintptr_t timerId) override { timers.erase(timerId); }
     void* CreateTooltips(bool rightToLeft) override {
         tooltipsRightToLeft = rightToLeft;
         return tooltipWindow;
@@ -109,6 +125,7 @@ class FakeControls final : public ui::Controls {
     std::vector<std::u16string> messages;
     int messageAnswer = ui::kIdOk;
     int beeps = 0;
+    std::map<std::uintptr_t, std::uint32_t> timers;  // running timers and their periods
 
   private:
     Control& ByHandle(void* handle) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -11,6 +12,7 @@
 
 #include "platform/ports.h"
 #include "plugin/host_interface.h"
+#include "ui/presenter.h"
 
 namespace fakes {
 
@@ -35,26 +37,44 @@ class FakeRegistry final : public platform::Registry {
         std::map<std::u16string, Value> values;                    // by lower-case name
     };
 
-    std::unique_ptr<platform::RegistryKey> OpenCurrentUser(std::uint32_t) override {
+    // The user's hive is `root`, the classes root `classes`. A restricted process is played
+    // with refuseWrite: asking for more than read access on a hive fails.
+    std::unique_ptr<platform::RegistryKey> OpenHive(platform::Hive hive,
+                                                    std::uint32_t access) override {
         ++opens;
+        lastAccess = access;
         if (refuseOpen) return nullptr;
-        return std::make_unique<Key>(&root);
+        if (refuseWrite && (access & ~platform::kKeyRead) != 0) return nullptr;
+        switch (hive) {
+            case platform::Hive::kCurrentUser:
+                return std::make_unique<Key>(&root);
+            case platform::Hive::kClassesRoot:
+                return std::make_unique<Key>(&classes);
+            case platform::Hive::kLocalMachine:
+                return std::make_unique<Key>(&machine);
+        }
+        return nullptr;
     }
 
     // Test helpers, with "\"-separated paths from the hive's root.
     Node* Find(std::u16string_view path) { return Walk(&root, path, false); }
     Node* Make(std::u16string_view path) { return Walk(&root, path, true); }
     bool Exists(std::u16string_view path) { return Find(path) != nullptr; }
-    void SetString(std::u16string_view path, std::u16string_view name, std::u16string_view s) {
-        Value& v = Make(path)->values[Lower(name)];
-        v.type = platform::kRegSz;
-        v.data.resize((s.size() + 1) * 2);
+    void SetString(std::u16string_view path, std::u16string_view name, std::u16string_view s,
+                   std::uint32_t type = platform::kRegSz, Node* hive = nullptr) {
+        Value& v = Walk(hive != nullptr ? hive : &root, path, true)->values[Lower(name)];
+        v.type = type;
+        v.data.assign((s.size() + 1) * 2, 0);
         std::memcpy(v.data.data(), s.data(), s.size() * 2);
     }
 
     Node root;
+    Node classes;
+    Node machine;
     bool refuseOpen = false;
+    bool refuseWrite = false;
     int opens = 0;
+    std::uint32_t lastAccess = 0;
 
     static std::u16string Lower(std::u16string_view s) {
         std::u16string out(s);
@@ -149,7 +169,7 @@ class FakeRegistry final : public platform::Registry {
 class FakeModule final : public platform::Module {
   public:
     void* Handle() const override { return handle; }
-    void* ActivationContext() const override { return context; }
+    void* ActivationContext() override { return context; }
     void* handle = reinterpret_cast<void*>(0x10000000);
     void* context = nullptr;
 };
@@ -212,11 +232,12 @@ class FakeHeap final : public platform::Heap {
 // the driver directory and a printer-data store. Calls are counted.
 class FakeSpooler final : public platform::Spooler {
   public:
-    static constexpr std::uint32_t kErrorFileNotFound = 2;
-    static constexpr std::uint32_t kErrorInsufficientBuffer = 122;
-    static constexpr std::uint32_t kErrorInvalidLevel = 124;
-    static constexpr std::uint32_t kErrorMoreData = 234;
-    static constexpr std::uint32_t kErrorUnknownPrinterDriver = 1797;
+    static constexpr std::uint32_t kErrorFileNotFound = platform::kErrorFileNotFound;
+    static constexpr std::uint32_t kErrorInsufficientBuffer = platform::kErrorInsufficientBuffer;
+    static constexpr std::uint32_t kErrorInvalidLevel = platform::kErrorInvalidLevel;
+    static constexpr std::uint32_t kErrorMoreData = platform::kErrorMoreData;
+    static constexpr std::uint32_t kErrorUnknownPrinterDriver =
+        platform::kErrorUnknownPrinterDriver;
 
     struct Data {
         std::uint32_t type = 0;
@@ -325,10 +346,109 @@ class FakeSystemInfo final : public platform::SystemInfo {
     std::uint16_t UserDefaultLangId() const override { return userLangId; }
     std::uint16_t SystemDefaultLangId() const override { return systemLangId; }
     std::uint32_t WindowsMajorVersion() const override { return windowsMajor; }
+    std::uint32_t CurrentThreadId() const override { return threadId; }
+    std::u16string SystemDirectory() const override { return systemDirectory; }
+    // Expands %NAME% from `environment`; unknown names stay as written.
+    std::u16string ExpandEnvironment(std::u16string_view text) const override {
+        std::u16string out;
+        std::size_t at = 0;
+        while (at < text.size()) {
+            const std::size_t open = text.find(u'%', at);
+            const std::size_t close = open == text.npos ? text.npos : text.find(u'%', open + 1);
+            if (close == text.npos) break;
+            out += text.substr(at, open - at);
+            const auto it =
+                environment.find(std::u16string(text.substr(open + 1, close - open - 1)));
+            out += it != environment.end() ? it->second
+                                           : std::u16string(text.substr(open, close - open + 1));
+            at = close + 1;
+        }
+        out += text.substr(at);
+        return out;
+    }
 
     std::uint16_t userLangId = 0x0409;
     std::uint16_t systemLangId = 0x0409;
     std::uint32_t windowsMajor = 10;
+    std::uint32_t threadId = 1;
+    std::u16string systemDirectory = u"C:\\windows\\system32";
+    std::map<std::u16string, std::u16string> environment = {{u"SystemRoot", u"C:\\windows"}};
+};
+
+// Libraries by full path: each known path loads, with the exports it names.
+class FakeModuleLoader final : public platform::ModuleLoader {
+  public:
+    struct Library {
+        std::map<std::uint16_t, void*> ordinals;
+        int loaded = 0;  // libraries of this path alive now
+    };
+    std::unique_ptr<platform::LoadedModule> Load(std::u16string_view fullPath) override {
+        loads.emplace_back(fullPath);
+        if (onLoad) onLoad();
+        const auto it = libraries.find(std::u16string(fullPath));
+        if (it == libraries.end()) return nullptr;
+        return std::make_unique<Loaded>(it->second);
+    }
+
+    std::map<std::u16string, Library> libraries;
+    std::vector<std::u16string> loads;  // every path asked for, in order
+    std::function<void()> onLoad;       // runs inside every load (a slow disk, say)
+
+  private:
+    class Loaded final : public platform::LoadedModule {
+      public:
+        explicit Loaded(Library& library) : library_(library) { ++library_.loaded; }
+        ~Loaded() override { --library_.loaded; }
+        void* Find(const char*) override { return nullptr; }
+        void* FindOrdinal(std::uint16_t ordinal) override {
+            const auto it = library_.ordinals.find(ordinal);
+            return it == library_.ordinals.end() ? nullptr : it->second;
+        }
+
+      private:
+        Library& library_;
+    };
+};
+
+// The host's sheet as the Win32 adapter would describe pages to it: each page is kept with
+// its presenter factory; the answers count up from 0x501.
+class FakePages final : public platform::SheetPages {
+  public:
+    struct Page {
+        int templateId;
+        std::u16string title;
+        platform::PresenterFactory factory;
+        void* function;
+        void* sheet;
+    };
+    std::intptr_t AddPage(void* function, void* sheet, int templateId, std::u16string_view title,
+                          platform::PresenterFactory factory) override {
+        added.push_back({templateId, std::u16string(title), std::move(factory), function, sheet});
+        return answer++;
+    }
+    std::vector<Page> added;
+    std::intptr_t answer = 0x501;
+};
+
+// Modal dialogs: the presenter's OnInit runs against `controls`, then `drive` plays the
+// user; the result is what the presenter ended the dialog with.
+class FakeDialogs final : public platform::Dialogs {
+  public:
+    std::intptr_t RunModal(int templateId, void* owner, ui::Presenter& presenter) override {
+        runs.push_back({templateId, owner});
+        if (controls == nullptr) return -1;
+        presenter.OnInit(*controls);
+        if (drive) drive(presenter);
+        return result;
+    }
+    struct Run {
+        int templateId;
+        void* owner;
+    };
+    std::vector<Run> runs;
+    ui::Controls* controls = nullptr;
+    std::function<void(ui::Presenter&)> drive;
+    std::intptr_t result = 1;
 };
 
 // All fakes together, wired into a platform::Platform.
@@ -336,6 +456,7 @@ struct FakePlatform {
     FakeLastError lastError;
     FakeRegistry registry;
     FakeModule module;
+    FakeModuleLoader modules;
     FakeHeap heap;
     FakeSpooler spooler;
     FakeSystemInfo system;
@@ -344,6 +465,7 @@ struct FakePlatform {
         p.lastError = &lastError;
         p.registry = &registry;
         p.module = &module;
+        p.modules = &modules;
         p.heap = &heap;
         p.spooler = &spooler;
         p.system = &system;

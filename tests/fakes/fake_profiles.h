@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -84,6 +85,32 @@ class FakeProfiles final : public platform::ProfileFiles {
 
   private:
     profile::IniProfileFiles reader_{files};
+};
+
+// A profile port that runs out of memory on its n-th read (integer or string), as a real
+// one can; every other read goes to `inner`.
+class FailingProfiles final : public platform::ProfileFiles {
+  public:
+    explicit FailingProfiles(platform::ProfileFiles& inner) : inner_(inner) {}
+    std::uint32_t GetInt(std::u16string_view section, std::u16string_view key, std::int32_t def,
+                         std::u16string_view path) override {
+        Count();
+        return inner_.GetInt(section, key, def, path);
+    }
+    std::uint32_t GetString(std::u16string_view section, std::u16string_view key,
+                            std::u16string_view def, char16_t* buffer, std::uint32_t units,
+                            std::u16string_view path) override {
+        Count();
+        return inner_.GetString(section, key, def, buffer, units, path);
+    }
+    int calls = 0;
+    int failAt = 1;
+
+  private:
+    void Count() {
+        if (++calls == failAt) throw std::bad_alloc();
+    }
+    platform::ProfileFiles& inner_;
 };
 
 }  // namespace fakes

@@ -223,7 +223,8 @@ TEST(InstallableOptionMap, RowsAndTheProcessWideValueColumn) {
                                 "OptOutputBin", tree::kInstallableOptionRowsWithoutOutputBin));
     EXPECT_EQ(std::nullopt, tree::FindInstallableOption("option4"));
 
-    plugin::ModuleState state;
+    fakes::FakePlatform fake;
+    plugin::ProcessState state(fake.ports());
     EXPECT_TRUE(tree::SetInstallableOptionValue(state, "PrinterHardDisk", 1));
     EXPECT_FALSE(tree::SetInstallableOptionValue(state, "Tray2", 5)) << "a unit, not a keyword";
     tree::SetInstallableOptionValue(state, plugin::kInstallableOptionRows, 9);
@@ -257,11 +258,12 @@ TEST(IsHardDiskInstalled, ExactlyTrueFromTheFirstKeywordThatAnswers) {
 // A sheet session with a bound model profile, a printer and the host's driver interface.
 class FeatureSession : public ::testing::Test {
   protected:
-    FeatureSession() : reader(&profiles, u"C:\\Drivers\\3\\CVLu.INI"), record(devmode::kSize) {
+    FeatureSession() : record(devmode::kSize) {
         ports = fake.ports();
         session.printerHandle = reinterpret_cast<void*>(0x50);
         session.hostParams = &sheet;
-        session.profileReader = &reader;
+        session.profileReader =
+            std::make_unique<profile::ProfileReader>(&profiles, u"C:\\Drivers\\3\\CVLu.INI");
         session.driverHelper = &driver;
     }
     std::int32_t State(std::uint16_t printerMemory, std::int32_t critical) {
@@ -279,7 +281,6 @@ class FeatureSession : public ::testing::Test {
     fakes::FakePlatform fake;
     platform::Platform ports;
     MapProfiles profiles;
-    profile::ProfileReader reader;
     DriverUi driver;
     host::OEMUIOBJ ui{};
     host::OEMUIPSPARAM sheet{};
@@ -297,7 +298,7 @@ TEST_F(FeatureSession, StorageStateFromDiskAndMemory) {
     EXPECT_EQ(0, State(1, -1)) << "the critical size compares unsigned";
     driver.Set("Option4", "True");
     EXPECT_EQ(1, State(0, 0)) << "the host reports the disk";
-    EXPECT_EQ(std::u16string_view(u"DEFAULTDEVMODE"), reader.section());
+    EXPECT_EQ(std::u16string_view(u"DEFAULTDEVMODE"), session.profileReader->section());
 
     session.installedHdd = 2;  // only 1 means installed
     session.printerHdd = 0;
@@ -312,7 +313,7 @@ TEST_F(FeatureSession, StorageStateFromDiskAndMemory) {
     EXPECT_EQ(session.printerHandle, fake.spooler.lastPrinter);
 }
 
-TEST_F(FeatureSession, StorageStateCreatesTheMemoryValueAndNeedsItsInputs) {
+TEST_F(FeatureSession, StorageStateCreatesTheMemoryValueAndWorksWithoutARecord) {
     ports.profiles = &profiles;
     profiles.Set(u"DEFAULTDEVMODE", u"PrinterMemorySize", u"512");
     EXPECT_EQ(3, State(1, 512));
@@ -320,17 +321,30 @@ TEST_F(FeatureSession, StorageStateCreatesTheMemoryValueAndNeedsItsInputs) {
     EXPECT_EQ((std::vector<unsigned char>{0x00, 0x02, 0, 0}),
               fake.spooler.printerData[u"current_memory"].bytes);
 
+    // A sheet without a private record takes what a new record would carry.
+    profiles.Set(u"Common", u"PrinterMemory", u"1");
+    profiles.Set(u"Common", u"CriticalMemorySize", u"512");
+    session.storageState = -1;
+    tree::ComputeStorageState(ports, &ui, nullptr, session);
+    EXPECT_EQ(3, session.storageState);
+    profiles.Set(u"Common", u"CriticalMemorySize", u"513");
+    tree::ComputeStorageState(ports, &ui, nullptr, session);
+    EXPECT_EQ(0, session.storageState);
+    // Without the host's UI object the host is not asked: its disk counts as not reported.
+    session.printerHdd = 1;
+    driver.Set("Option4", "True");
+    tree::ComputeStorageState(ports, nullptr, nullptr, session);
+    EXPECT_EQ(0, session.storageState) << "memory below the critical size";
+    EXPECT_TRUE(driver.queries.empty());
+
+    // With no host block at all there is nothing to work from.
     fake.spooler.dataReads = 0;
     session.storageState = 3;
-    tree::ComputeStorageState(ports, &ui, nullptr, session);
-    tree::ComputeStorageState(ports, nullptr, record.data(), session);
     session.hostParams = nullptr;
     session.printerHandle = nullptr;
     tree::ComputeStorageState(ports, &ui, record.data(), session);
     EXPECT_EQ(3, session.storageState);
     EXPECT_EQ(0, fake.spooler.dataReads);
-    session.printerHandle = reinterpret_cast<void*>(0x50);  // a tree session keeps its printer
-    EXPECT_EQ(0, State(0, 0));
 }
 
 TEST_F(FeatureSession, PrintModesOfTheStatesKey) {
@@ -349,9 +363,13 @@ TEST_F(FeatureSession, PrintModesOfTheStatesKey) {
     EXPECT_EQ(0, tree::HoldModesOffered(session));
     EXPECT_TRUE(modes().empty());
     EXPECT_EQ(0, session.printModeList[0].mode) << "cleared";
+    // A list of separators only offers no mode, so no button either.
     profiles.Set(u"Common", u"JobSettingHDDOff", u" , ,");
-    EXPECT_EQ(1, tree::HoldModesOffered(session)) << "no number at all";
+    EXPECT_EQ(0, tree::HoldModesOffered(session));
     EXPECT_TRUE(modes().empty());
+    // The lists are read as the feature switches read them: ":" and ";" separate too.
+    profiles.Set(u"Common", u"JobSettingHDDOff", u"1;3:-2");
+    EXPECT_EQ((std::vector<std::pair<int, int>>{{0, 0}, {2, 1}}), modes());
 
     session.storageState = 0;
     profiles.Set(u"Common", u"JobSettingMemoryOff", u"6,5,4,3,2,1,1,99999999999");

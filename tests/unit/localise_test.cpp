@@ -30,8 +30,8 @@ class FakeHelp final : public platform::HelpService {
 
 class LocaliseTest : public ::testing::Test {
   protected:
-    LocaliseTest() : reader(&profiles, kTexts) {
-        session.textReader = &reader;
+    LocaliseTest() {
+        session.textReader = std::make_unique<profile::ProfileReader>(&profiles, kTexts);
         text::Copy(session.helpFile, profile::kHelpFileUnits, u"C:\\D\\3\\T.CHM");
         text::Copy(session.switchSignature, profile::kSignatureUnits, u"0,32,17600,256,0,3");
     }
@@ -43,7 +43,6 @@ class LocaliseTest : public ::testing::Test {
     }
 
     fakes::FakeProfiles profiles;
-    profile::ProfileReader reader;
     profile::UiSession session{};
     fakes::FakeControls controls;
 };

@@ -137,31 +137,6 @@ class DevModeTest : public ::testing::Test {
     void* printer = reinterpret_cast<void*>(0x4711);
 };
 
-TEST(OemDevmodeLayout, EveryOffsetAndWidth) {
-    EXPECT_EQ(2404u, kSize);
-    EXPECT_EQ(0x4D534654u, kSignature);
-    EXPECT_EQ(1u, kVersion);
-    const std::vector<std::pair<std::size_t, std::size_t>> expected = {
-        {0, 4},    {4, 4},    {8, 4},    {12, 4},   {16, 2},  {18, 40},   {58, 128},
-        {186, 16}, {202, 40}, {242, 2},  {244, 4},  {248, 4}, {252, 2},   {254, 2},
-        {256, 2},  {258, 2},  {260, 1},  {261, 1},  {262, 2}, {264, 2},   {266, 2},
-        {268, 4},  {272, 2},  {274, 40}, {314, 40}, {354, 1}, {355, 1},   {356, 2},
-        {358, 10}, {368, 4},  {372, 2},  {374, 2},  {376, 2}, {378, 2026}};
-    ASSERT_EQ(expected.size(), kLayout.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(expected[i].first, kLayout[i].offset) << kLayout[i].name;
-        EXPECT_EQ(expected[i].second, kLayout[i].width) << kLayout[i].name;
-    }
-    // The named constants are the ones the table is built from; spot-check the text widths.
-    EXPECT_EQ(20u, kUserId.units);
-    EXPECT_EQ(64u, kJobName.units);
-    EXPECT_EQ(8u, kPasscode.units);
-    EXPECT_EQ(20u, kPrintAtTime.units);
-    EXPECT_EQ(20u, kLongPasscode.units);
-    EXPECT_EQ(20u, kEncryptionKey.units);
-    EXPECT_EQ(378u, kUsedBytes);
-}
-
 TEST(OemDevmodeLayout, FieldsAreLittleEndianAndStayInsideThemselves) {
     for (const LayoutEntry& e : kLayout) {
         if (e.kind != Kind::kField || e.width > 4) continue;
@@ -203,17 +178,34 @@ TEST(OemDevmodeText, BoundedByTheFieldOnReadAndWrite) {
     EXPECT_EQ(kPrintAtTime.units, GetText(r.data(), kPrintAtTime).size());
 }
 
-TEST(OemDevmodeRegion, LanguageTable) {
+TEST(OemDevmodeRegion, SublanguagesThatChangeTheRegion) {
+    // Primary language alone does not decide: the sublanguage moves a user between regions.
     const std::vector<std::pair<std::uint16_t, int>> cases = {
-        {0x0409, 2}, {0x0809, 3}, {0x0C09, 4}, {0x1409, 1}, {0x0411, 1}, {0x0C0C, 2}, {0x040C, 3},
-        {0x1009, 2}, {0x1C09, 4}, {0x3801, 4}, {0x0401, 1}, {0x0804, 4}, {0x0412, 4}, {0x0439, 4},
-        {0x0405, 3}, {0x0407, 3}, {0x0408, 3}, {0x040E, 3}, {0x0410, 3}, {0x0413, 3}, {0x0415, 3},
-        {0x0419, 3}, {0x041A, 3}, {0x081A, 3}, {0x041D, 3}, {0x0424, 3}, {0x080A, 2}, {0x2C0A, 2},
-        {0x0C0A, 3}, {0x040A, 1}, {0x0416, 2}, {0x0816, 3}, {0x0C16, 1}, {0x0000, 1}, {0x043A, 1},
-        {0xFFFF, 1}, {0x0406, 1}};
+        {0x0409, 2}, {0x0809, 3}, {0x0C09, 4}, {0x1409, 1}, {0x3801, 4}, {0x0401, 1}, {0x0C0C, 2},
+        {0x040C, 3}, {0x0C0A, 3}, {0x040A, 1}, {0x0416, 2}, {0x0816, 3}, {0x0000, 1}, {0xFFFF, 1}};
     for (const auto& [lang, group] : cases) {
         EXPECT_EQ(group, RegionGroup(lang)) << std::hex << lang;
     }
+}
+
+TEST_F(DevModeTest, AnOperationThatFailsHalfWayLeavesTheOutputAsItWas) {
+    FillProfile();
+    Record own;
+    FillSettings(own.data());
+    for (host::DWORD mode : {host::kOemDmDefault, host::kOemDmConvert, host::kOemDmMerge}) {
+        for (int failAt = 1; failAt <= 6; ++failAt) {
+            fakes::FailingProfiles failing(profiles);
+            failing.failAt = failAt;
+            ports.profiles = &failing;
+            Record in, out;
+            in.storage = own.storage;
+            Set(in.data(), kDwSignature, 0x12345678u);  // foreign: defaults are read
+            EXPECT_THROW(Run(mode, in.data(), out.data()), std::bad_alloc) << mode;
+            EXPECT_TRUE(out.untouched(0, kSize + 16))
+                << "mode " << mode << ", read " << failAt << " failed";
+        }
+    }
+    ports.profiles = &profiles;
 }
 
 TEST_F(DevModeTest, SizeTouchesNoRecord) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "fakes/fake_platform.h"
+#include "fakes/fake_profiles.h"
 #include "plugin/com_server.h"
 #include "plugin/plugin_object.h"
 
@@ -44,8 +45,6 @@ class HostDriver final : public host::IPrintOemDriverUI {
 
 class PlugInTest : public ::testing::Test {
   protected:
-    PlugInTest() { state.platform = fakes.ports(); }
-
     host::ClassFactory* Factory() {
         void* out = nullptr;
         EXPECT_EQ(host::kSOk, plugin::GetClassObject(state, &host::kClsidPlugIn,
@@ -60,8 +59,15 @@ class PlugInTest : public ::testing::Test {
         return static_cast<host::IPrintOemUI*>(out);
     }
 
+    platform::Platform Ports() {
+        platform::Platform ports = fakes.ports();
+        ports.profiles = &profiles;
+        return ports;
+    }
+
     fakes::FakePlatform fakes;
-    plugin::ModuleState state;
+    fakes::FakeProfiles profiles;
+    plugin::ProcessState state{Ports()};
 };
 
 TEST_F(PlugInTest, ServerHandsOutOnlyThePlugInClass) {
@@ -101,6 +107,19 @@ TEST_F(PlugInTest, UnloadWaitsForObjectsAndLocks) {
     EXPECT_EQ(1u, object->Release());
     EXPECT_EQ(0u, object->Release());
     EXPECT_EQ(host::kSOk, plugin::CanUnloadNow(state));
+}
+
+TEST_F(PlugInTest, UnmatchedUnlocksNeverKeepTheModuleLoaded) {
+    host::ClassFactory* factory = Factory();
+    EXPECT_EQ(host::kSOk, factory->LockServer(0));
+    EXPECT_EQ(host::kSOk, factory->LockServer(0));
+    EXPECT_EQ(0, state.lockCount.load()) << "never below zero";
+    EXPECT_EQ(host::kSOk, plugin::CanUnloadNow(state));
+    factory->LockServer(1);
+    EXPECT_EQ(host::kSFalse, plugin::CanUnloadNow(state));
+    factory->LockServer(0);
+    EXPECT_EQ(host::kSOk, plugin::CanUnloadNow(state)) << "one unlock ends one lock";
+    factory->Release();
 }
 
 TEST_F(PlugInTest, RefusedInterfaceLeavesNoObjectAlive) {
@@ -221,6 +240,7 @@ TEST_F(PlugInTest, EntryChecksOfLaterFeatures) {
     EXPECT_EQ(87u, fakes.lastError.Get());
     tree.cOEMOptItems = 99;
     EXPECT_EQ(host::kSOk, object->CommonUIProp(1, &tree));
+    EXPECT_EQ(0u, tree.cOEMOptItems) << "the size query is answered";
     EXPECT_EQ(host::kSOk, object->CommonUIProp(2, nullptr));
 
     host::PROPSHEETUI_INFO info = {};
@@ -268,22 +288,37 @@ TEST(ResolutionListTest, AdjustsByProfileIndexes) {
     plugin::AdjustResolutionList(0, 0, list.data(), 2);
     EXPECT_EQ(Flat({{150, 150}, {300, 300}}), Flat(list));
 
-    // An empty list stays untouched: no write before the buffer.
-    Pair guard[2] = {{7, 7}, {7, 7}};
-    plugin::AdjustResolutionList(1, 0, &guard[1], 0);
-    EXPECT_EQ(7, guard[0].x);
-    EXPECT_EQ(7, guard[1].y);
     plugin::AdjustResolutionList(1, 0, nullptr, 3);
 }
 
-TEST_F(PlugInTest, DeviceCapabilitiesOtherQueriesTouchNothing) {
+// The host's list between guard pairs, as a hostile host would pass it.
+struct GuardedList {
+    Pair pairs[5] = {{7, 7}, {150, 150}, {300, 300}, {600, 600}, {7, 7}};
+    void* list() { return &pairs[1]; }
+    bool unchanged() const {
+        const GuardedList fresh;
+        return std::memcmp(pairs, fresh.pairs, sizeof pairs) == 0;
+    }
+};
+
+TEST_F(PlugInTest, DeviceCapabilitiesLeavesAFailedOrEmptyListAlone) {
+    profiles.files.PutUtf8(u"C:\\Drivers\\3\\CVLu.INI", "[FUNCTION]\nResolution300Index=1\n");
     host::IPrintOemUI* object = Create();
     host::DWORD result = 0xdeadbeef;
-    Pair list[1] = {{300, 300}};
-    EXPECT_EQ(host::kSOk, object->DeviceCapabilities(nullptr, nullptr, nullptr, 16, list, nullptr,
-                                                     nullptr, 1, &result));
-    EXPECT_EQ(host::kSOk, object->DeviceCapabilities(nullptr, nullptr, nullptr, 13, list, nullptr,
-                                                     nullptr, 1, &result));
+    GuardedList list;
+    // GDI_ERROR is the driver's own query failing: no list at all, not 4 billion pairs.
+    for (host::DWORD count : {host::kGdiError, 0u}) {
+        EXPECT_EQ(host::kSOk, object->DeviceCapabilities(nullptr, nullptr, nullptr, 13, list.list(),
+                                                         nullptr, nullptr, count, &result));
+        EXPECT_TRUE(list.unchanged()) << count;
+    }
+    EXPECT_EQ(host::kSOk, object->DeviceCapabilities(nullptr, nullptr, nullptr, 16, list.list(),
+                                                     nullptr, nullptr, 3, &result));
+    EXPECT_TRUE(list.unchanged()) << "other capabilities";
+    EXPECT_EQ(host::kSOk, object->DeviceCapabilities(nullptr, nullptr, nullptr, 13, list.list(),
+                                                     nullptr, nullptr, 3, &result));
+    EXPECT_EQ(300, list.pairs[3].x) << "the last pair of a real list";
+    EXPECT_EQ(7, list.pairs[4].x);
     EXPECT_EQ(0xdeadbeefu, result) << "the result count is never written";
     object->Release();
 }

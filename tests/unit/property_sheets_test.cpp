@@ -6,31 +6,13 @@
 #include "devmode/session_link.h"
 #include "fakes/fake_platform.h"
 #include "fakes/fake_profiles.h"
+#include "ui/presenter.h"
 #include "ui/property_sheets.h"
 
 namespace {
 
 constexpr char16_t kProfile[] = u"C:\\Drivers\\3\\CVLu.INI";
 constexpr char16_t kTexts[] = u"C:\\Drivers\\3\\CVL.DAT";
-
-// The pages handed to the host, as the Win32 adapter would describe them.
-class FakePages final : public platform::SheetPages {
-  public:
-    std::intptr_t AddTroublePage(void* function, void* sheet, int templateId,
-                                 std::u16string_view title, void* session) override {
-        added.push_back({templateId, std::u16string(title), session, function, sheet});
-        return answer++;
-    }
-    struct Page {
-        int templateId;
-        std::u16string title;
-        void* session;
-        void* function;
-        void* sheet;
-    };
-    std::vector<Page> added;
-    std::intptr_t answer = 0x501;
-};
 
 class FakeHelp final : public platform::HelpService {
   public:
@@ -57,10 +39,6 @@ class SheetTest : public ::testing::Test {
     SheetTest() : record(devmode::kSize, 0) {
         fake.spooler.dataFile = u"C:\\Drivers\\3\\CVL.PPD";
         fake.spooler.driverDirectory = u"C:\\Drivers";
-        ports = fake.ports();
-        ports.profiles = &profiles;
-        ports.pages = &pages;
-        ports.help = &help;
         devmode::Set(record.data(), devmode::kDwSignature, devmode::kSignature);
         dm.dmCopies = 5;
         param.cbSize = sizeof param;
@@ -76,19 +54,31 @@ class SheetTest : public ::testing::Test {
         info.lParamInit = reinterpret_cast<host::LPARAM>(&param);
         SheetCalls::functions.clear();
     }
+    platform::Platform Ports() {
+        ports = fake.ports();
+        ports.profiles = &profiles;
+        ports.pages = &pages;
+        ports.help = &help;
+        return ports;
+    }
     void Profile(std::string_view ini) { profiles.files.PutUtf8(kProfile, ini); }
     host::HRESULT Call(bool document, host::WORD reason, host::LPARAM lParam = 0) {
         info.Reason = reason;
-        return document ? ui::DocumentPropertySheets(ports, nullptr, info, lParam)
-                        : ui::DevicePropertySheets(ports, nullptr, info, lParam);
+        return document ? ui::DocumentPropertySheets(state, nullptr, info, lParam)
+                        : ui::DevicePropertySheets(state, nullptr, info, lParam);
     }
     profile::UiSession* Session() { return static_cast<profile::UiSession*>(param.pOEMUserData); }
+    // The session of the page the host was handed, as its window would get it.
+    profile::UiSession* PageSession(std::size_t page) {
+        return pages.added.at(page).factory()->session();
+    }
 
     fakes::FakePlatform fake;
     fakes::FakeProfiles profiles;
-    FakePages pages;
+    fakes::FakePages pages;
     FakeHelp help;
     platform::Platform ports;
+    plugin::ProcessState state{Ports()};
     std::vector<unsigned char> record;
     host::DEVMODEW dm{};
     host::OEMUIPSPARAM param{};
@@ -108,7 +98,10 @@ TEST_F(SheetTest, DocumentStartBuildsAndLinksTheSession) {
     profile::UiSession* session = Session();
     ASSERT_NE(nullptr, session);
     EXPECT_EQ(reinterpret_cast<host::ULONG_PTR>(session), info.UserData);
-    EXPECT_EQ(session, ui::SessionOfRecord(record.data())) << "found again from the record";
+    EXPECT_EQ(session, ui::SessionOfRecord(state, record.data())) << "found again from the record";
+    fake.system.threadId = 2;
+    EXPECT_EQ(nullptr, ui::SessionOfRecord(state, record.data())) << "only on the sheet's thread";
+    fake.system.threadId = 1;
     EXPECT_EQ(param.hOEMHeap, fake.heap.lastHeap) << "the session lives on the host's heap";
     EXPECT_EQ(2, session->grayscaleCopies);
     EXPECT_EQ(3, session->colorCopies);
@@ -119,7 +112,7 @@ TEST_F(SheetTest, DocumentStartBuildsAndLinksTheSession) {
     ASSERT_EQ(1u, pages.added.size()) << "only entry 1 is a Troubleshooting page";
     EXPECT_EQ(3023, pages.added[0].templateId);
     EXPECT_EQ(u"Fehlersuche", pages.added[0].title);
-    EXPECT_EQ(session, pages.added[0].session);
+    EXPECT_EQ(session, PageSession(0));
     EXPECT_EQ(info.hComPropSheet, pages.added[0].sheet);
     EXPECT_EQ(reinterpret_cast<host::HANDLE>(0x501), session->troublePage);
 
@@ -127,8 +120,61 @@ TEST_F(SheetTest, DocumentStartBuildsAndLinksTheSession) {
     ASSERT_EQ(host::kSOk, Call(true, host::kPropSheetUiReasonDestroy));
     EXPECT_EQ(1u, info.Result);
     EXPECT_TRUE(SheetCalls::functions.empty());
-    EXPECT_EQ(nullptr, session->textReader) << "readers go with the sheet";
-    EXPECT_EQ(nullptr, ui::SessionOfRecord(record.data())) << "a closed sheet is not found";
+    EXPECT_EQ(0u, fake.heap.live()) << "the session and its readers go with the sheet";
+    EXPECT_EQ(nullptr, param.pOEMUserData);
+    EXPECT_EQ(nullptr, ui::SessionOfRecord(state, record.data())) << "a closed sheet is not found";
+
+    // A host that destroys twice, or hands back a block that is not a session, is answered
+    // as a sheet without one.
+    ASSERT_EQ(host::kSOk, Call(true, host::kPropSheetUiReasonDestroy));
+    EXPECT_EQ(0u, info.Result);
+    std::vector<unsigned char> foreign(sizeof(profile::UiSession), 0x5A);
+    param.pOEMUserData = foreign.data();
+    ASSERT_EQ(host::kSOk, Call(true, host::kPropSheetUiReasonDestroy));
+    EXPECT_EQ(0u, info.Result);
+}
+
+TEST_F(SheetTest, AHugePageCountIsReadNoFurtherThanTheBound) {
+    Profile("[Common]\nCaption=TALEN\n[TABNUMBER]\nTabNumber=2000000000\nTab0=12\n");
+    const int before = profiles.intQueries;
+    ASSERT_EQ(host::kSOk, Call(false, host::kPropSheetUiReasonInit));
+    EXPECT_EQ(1u, pages.added.size());
+    EXPECT_LE(profiles.intQueries - before, ui::kMaxPageEntries + 40)
+        << "the page list is read at most " << ui::kMaxPageEntries << " entries deep";
+    Call(false, host::kPropSheetUiReasonDestroy);
+}
+
+TEST_F(SheetTest, ADocumentSheetWithoutPrivateRecordStillReadsTheModel) {
+    Profile(
+        "[Common]\nCaption=TALEN\nLayoutRotate=1\nPrinterMemory=1\nCriticalMemorySize=64\n"
+        "JobSettingMemoryOn=2,3\n[DEFAULTDEVMODE]\nPrinterMemorySize=128\n");
+    param.pOEMDM = nullptr;
+    param.dwFlags = 0x20;
+    ASSERT_EQ(host::kSOk, Call(true, host::kPropSheetUiReasonInit));
+    profile::UiSession* session = Session();
+    ASSERT_NE(nullptr, session);
+    EXPECT_EQ(std::u16string_view(u"1,32,17600,6400,0,3"), session->switchSignature);
+    EXPECT_EQ(1, session->noPermission);
+    EXPECT_EQ(3, session->storageState) << "memory storage from the model's defaults";
+    EXPECT_EQ(2, session->printModeCount);
+    EXPECT_EQ(5, session->colorCopies) << "every copy in colour";
+    Call(true, host::kPropSheetUiReasonDestroy);
+}
+
+TEST_F(SheetTest, AStartThatFailsHalfWayLeavesNothingBehind) {
+    Profile("[OEMFiles]\nOEMPrefix=CVL\n[Common]\nCaption=TALEN\n");
+    fakes::FailingProfiles failing(profiles);
+    failing.failAt = 3;
+    platform::Platform failingPorts = ports;
+    failingPorts.profiles = &failing;
+    plugin::ProcessState failingState(failingPorts);
+    devmode::Set(record.data(), devmode::kSessionLink, 0xCCCCCCCCu);
+    info.Reason = host::kPropSheetUiReasonInit;
+    EXPECT_THROW(ui::DocumentPropertySheets(failingState, nullptr, info, 0), std::bad_alloc);
+    EXPECT_EQ(0u, fake.heap.live()) << "the half-built session is ended";
+    EXPECT_EQ(nullptr, param.pOEMUserData);
+    EXPECT_EQ(0u, info.UserData);
+    EXPECT_EQ(0xCCCCCCCCu, devmode::Get(record.data(), devmode::kSessionLink));
 }
 
 TEST_F(SheetTest, CopiesThatDisagreeGoToColourAndOtherBrandsGetNoPage) {
@@ -152,6 +198,7 @@ TEST_F(SheetTest, RightToLeftSystemsGetTheMirroredPage) {
     EXPECT_EQ(3501, pages.added[1].templateId);
     EXPECT_EQ(u"Caption", pages.added[0].title) << "a missing title reads as its key";
     EXPECT_EQ(reinterpret_cast<host::HANDLE>(0x502), Session()->troublePage);
+    EXPECT_EQ(Session(), PageSession(1));
     EXPECT_EQ(0u, devmode::Get(record.data(), devmode::kSessionLink))
         << "printer sheets write no private record";
 
@@ -169,13 +216,7 @@ TEST_F(SheetTest, ConfirmedSettingsAndOpenHelpAtDestroy) {
     ASSERT_EQ(host::kSOk, Call(true, host::kPropSheetUiReasonDestroy));
     EXPECT_EQ(77u, info.Result);
     EXPECT_EQ(std::vector<std::uint32_t>{platform::kHhCloseAll}, help.commands);
-
-    // A destroy whose parameter block carries no session answers 0 and does nothing else.
-    param.pOEMUserData = nullptr;
-    SheetCalls::functions.clear();
-    ASSERT_EQ(host::kSOk, Call(true, host::kPropSheetUiReasonDestroy));
-    EXPECT_EQ(0u, info.Result);
-    EXPECT_TRUE(SheetCalls::functions.empty());
+    EXPECT_EQ(std::vector<host::DWORD>{host::kCpsFuncSetResult}, SheetCalls::functions);
 }
 
 TEST_F(SheetTest, OtherReasons) {

@@ -56,7 +56,6 @@ class SessionTest : public ::testing::Test {
         profile::InitializeSession(p, session);
         return session;
     }
-    void TearDown() override { profile::ReleaseReaders(session); }
 
     fakes::FakePlatform fake;
     TableProfiles profiles;
@@ -88,7 +87,7 @@ TEST_F(SessionTest, FindsTheModelFilesFromTheDataFile) {
     EXPECT_EQ(1, session.colorDevice);
     EXPECT_EQ(3, session.quality300Index);
     EXPECT_EQ(std::u16string_view(u"FUNCTION"), session.profileReader->section());
-    EXPECT_EQ(1, fake.spooler.driverQueries > 0);
+    EXPECT_EQ(2, fake.spooler.driverQueries) << "a size query, then the answer";
     EXPECT_EQ(0u, fake.heap.live()) << "the driver information block is freed";
     EXPECT_EQ(reinterpret_cast<void*>(0x60), fake.heap.lastHeap) << "on the host's heap";
 }
@@ -134,11 +133,13 @@ TEST_F(SessionTest, LanguageDependentTextFileUsesTheStoredCode) {
     EXPECT_EQ(platform::kRegSz, value.type);
     EXPECT_EQ(6u, value.data.size()) << "two units and the terminator, in bytes";
 
-    // The stored code stays when the user's language changes.
-    profile::ReleaseReaders(session);
+    // The stored code stays when the user's language changes, also in a process that may
+    // only read the user's hive.
     fake.system.userLangId = 0x0407;
+    fake.registry.refuseWrite = true;
     Build();
     EXPECT_EQ(std::u16string_view(u"C:\\Drivers\\3\\CVLC5JP.DAT"), session.textReader->path());
+    EXPECT_EQ(platform::kKeyRead, fake.registry.lastAccess) << "read access is enough";
 }
 
 TEST_F(SessionTest, UnusableStoredCodesAreReplaced) {
@@ -153,7 +154,6 @@ TEST_F(SessionTest, UnusableStoredCodesAreReplaced) {
     EXPECT_EQ(platform::kRegSz, key->values[u"drvcntcode"].type);
 
     // 1,000 characters: longer than the 260-byte buffer.
-    profile::ReleaseReaders(session);
     fake.registry.SetString(u"Software\\Corvel\\Talen C5", u"DrvCntCode",
                             std::u16string(1000, u'X'));
     Build();
@@ -168,7 +168,6 @@ TEST_F(SessionTest, PrinterDataIsBoundedByItsField) {
     EXPECT_EQ(std::u16string_view(), session.jobAccountPassword) << "too long for 66 bytes";
 
     // Exactly 66 bytes without a terminator: cut to the field with its terminator.
-    profile::ReleaseReaders(session);
     std::u16string full(33, u'a');
     fake.spooler.WritePrinterData(nullptr, u"JOBACCOUNT_ID", platform::kRegSz, full.data(), 66);
     Build();
@@ -195,11 +194,16 @@ TEST_F(SessionTest, TreeSessionReportsAutoConfigurationAndDropsTheHostBlock) {
     param.hPrinter = reinterpret_cast<void*>(0x50);
     param.pPrinterName = const_cast<char16_t*>(u"Talen C5");
     param.hOEMHeap = reinterpret_cast<void*>(0x70);
-    session = profile::UiSession{};
-    EXPECT_EQ(1, profile::CreateTreeSession(Ports(), param, session));
-    EXPECT_EQ(param.hPrinter, session.printerHandle);
-    EXPECT_EQ(nullptr, session.hostBlock.printer);
-    EXPECT_NE(nullptr, session.textReader);
+    {
+        profile::HostSession tree(Ports(), param.hOEMHeap);
+        ASSERT_TRUE(tree);
+        EXPECT_NE(nullptr, tree->textReader) << "the owner makes the readers";
+        EXPECT_EQ(1, profile::CreateTreeSession(Ports(), param, *tree));
+        EXPECT_EQ(param.hPrinter, tree->printerHandle);
+        EXPECT_EQ(nullptr, tree->hostBlock.printer);
+        EXPECT_EQ(param.hOEMHeap, fake.heap.lastHeap);
+    }
+    EXPECT_EQ(0u, fake.heap.live()) << "the session's block goes with its owner";
 }
 
 // Profile values for the switch tests, all in one Common section.

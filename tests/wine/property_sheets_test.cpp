@@ -12,7 +12,6 @@
 #include "devmode/oem_devmode.h"
 #include "model_install.h"
 #include "plugin_host.h"
-#include "profile/ui_session.h"
 #include "sheet_host.h"
 
 namespace {
@@ -60,7 +59,8 @@ TEST_F(SheetTest, TalenDocumentSheetAddsTheTroubleshootingPage) {
     // The page is made inside the activation context the DLL created from its manifest.
     const PROPSHEETPAGEW& page = sheet->pageDescriptions()[0];
     EXPECT_EQ(offsetof(PROPSHEETPAGEW, hActCtx) + sizeof(HANDLE), page.dwSize);
-    EXPECT_EQ(static_cast<DWORD>(PSP_USETITLE | PSP_USEFUSIONCONTEXT), page.dwFlags);
+    EXPECT_EQ(static_cast<DWORD>(PSP_USETITLE | PSP_USEFUSIONCONTEXT | PSP_USECALLBACK),
+              page.dwFlags);
     EXPECT_NE(nullptr, page.hActCtx);
     EXPECT_EQ(library.module(), page.hInstance);
 
@@ -83,21 +83,6 @@ TEST_F(SheetTest, TalenDocumentSheetAddsTheTroubleshootingPage) {
     ASSERT_EQ(host::kSOk, sheet->Destroy());
     EXPECT_EQ(1u, sheet->info().Result);
     EXPECT_EQ(0, sheet->setResultCalls()) << "nothing confirmed, nothing reported";
-}
-
-TEST_F(SheetTest, ConfirmedSettingsAreReportedAtDestroy) {
-    Open(L"Talen ColorPrint C5");
-    auto sheet = Sheet(true);
-    ASSERT_EQ(host::kSOk, sheet->Initialise());
-    auto* session = static_cast<profile::UiSession*>(sheet->param().pOEMUserData);
-    ASSERT_NE(nullptr, session);
-    session->settingsChanged = 1;  // as the Print and Hold dialog leaves it on OK
-    // A help topic was opened: destroy closes every help window through the help control.
-    session->helpWindow = reinterpret_cast<void*>(1);
-    ASSERT_EQ(host::kSOk, sheet->Destroy());
-    EXPECT_NE(nullptr, GetModuleHandleW(L"hhctrl.ocx")) << "the help control was loaded";
-    EXPECT_EQ(1, sheet->setResultCalls());
-    EXPECT_EQ(1u, sheet->info().Result) << "the host's answer to the set-result call";
 }
 
 TEST_F(SheetTest, VantoraSheetsHaveNoPageAndPrinterSheetsReportAtDestroy) {
@@ -132,25 +117,44 @@ std::wstring Text(HWND page, int id) {
     return text;
 }
 
-TEST_F(SheetTest, TroubleshootingPageIsLocalisedWithTooltipsAndHelpTopics) {
+// The tooltip window a page made for itself: a window of the tooltip class owned by the
+// page's top-level window (a pop-up's owner is always a top-level window).
+struct TooltipSearch {
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK FindTooltips(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<TooltipSearch*>(context);
+    wchar_t className[64] = {};
+    GetClassNameW(window, className, 64);
+    if (GetWindow(window, GW_OWNER) == search->owner && wcscmp(className, TOOLTIPS_CLASSW) == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND TooltipsOf(HWND page) {
+    TooltipSearch search{GetAncestor(page, GA_ROOT), nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), FindTooltips, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+TEST_F(SheetTest, TroubleshootingPageIsLocalisedWithTooltips) {
     Open(L"Talen ColorPrint C5");
     for (const wchar_t* code : {L"EN", L"GR"}) {
         ASSERT_TRUE(hostsim::StoreLanguageCode(model->printerName, code));
         auto sheet = Sheet(true);
         ASSERT_EQ(host::kSOk, sheet->Initialise());
         ASSERT_EQ(1u, sheet->pages().size());
-        auto* session = static_cast<profile::UiSession*>(sheet->param().pOEMUserData);
         const bool english = code[0] == L'E';
         bool shown = sheet->ShowPage(0, [&](HWND, HWND page) {
             ASSERT_NE(nullptr, page);
             EXPECT_EQ(english ? L"Talen Support" : L"Talen-Support", Text(page, 1212));
             EXPECT_EQ(english ? L"Web Links" : L"Weblinks", Text(page, 1224));
-            ASSERT_NE(nullptr, session);
-            auto* tooltips = static_cast<HWND>(session->tooltipWindow);
+            HWND tooltips = TooltipsOf(page);
             ASSERT_NE(nullptr, tooltips) << "the page made its tooltip window";
-            wchar_t className[64] = {};
-            GetClassNameW(tooltips, className, 64);
-            EXPECT_STREQ(TOOLTIPS_CLASSW, className);
             EXPECT_GT(SendMessageW(tooltips, TTM_GETTOOLCOUNT, 0, 0), 10);
             if (english) {
                 EXPECT_EQ(L"Send the selected page to the printer.",
@@ -158,13 +162,6 @@ TEST_F(SheetTest, TroubleshootingPageIsLocalisedWithTooltipsAndHelpTopics) {
                 EXPECT_EQ(L"Internal and diagnostic pages that this printer can print.",
                           ToolText(tooltips, GetDlgItem(page, 1238), 1238));
             }
-            // Help topics filed for the page's controls, in the session of the sheet.
-            std::u16string topics;
-            for (int i = 0; i < session->helpTopicCount; ++i) {
-                topics += std::u16string(session->helpTopics[i].topic) + u";";
-            }
-            EXPECT_NE(std::u16string::npos, topics.find(u"trouble_diagnostic_pages.htm"));
-            EXPECT_NE(std::u16string::npos, topics.find(u"trouble_web_links.htm"));
         });
         EXPECT_TRUE(shown);
         sheet->Destroy();

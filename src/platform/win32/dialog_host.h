@@ -1,14 +1,52 @@
-// Dialogs and pages on Win32: the Controls adapter over a dialog window and the one dialog
-// procedure that hands window messages to presenters.
+// Dialogs and pages on Win32: the Controls and Canvas adapters over a dialog window, and the
+// one dialog procedure that hands window messages to presenters, for modal dialogs and
+// property pages alike.
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
+
 #include "platform/ports.h"
+#include "ui/canvas.h"
 #include "ui/controls.h"
 #include "ui/presenter.h"
 
 namespace win32 {
+
+class Win32SheetPages;
+
+// What the dialog procedure finds at WM_INITDIALOG: a modal dialog's presenter, or a page's
+// presenter factory. Modal dialogs pass it as DialogBoxParamW's parameter; pages keep it in
+// their description's lParam.
+struct DialogBinding {
+    static constexpr std::uint32_t kMagic = 0x42564C43;  // "CLVB"
+    std::uint32_t magic = kMagic;
+    ui::Presenter* presenter = nullptr;  // modal dialogs: borrowed for the dialog's life
+    platform::PresenterFactory factory;  // pages: makes the presenter the page window owns
+    Win32SheetPages* pages = nullptr;    // pages: the adapter that tracks the binding
+};
+
+// The dialog procedure of every plug-in dialog and page. The window's user data (DWLP_USER)
+// is its presenter from WM_INITDIALOG on; messages that arrive before are left to the
+// system. Nothing thrown inside ever leaves it.
+INT_PTR CALLBACK PresenterDialogProc(HWND dialog, UINT message, WPARAM wParam,
+                                     LPARAM lParam) noexcept;
+
+// The page callback (PSP_USECALLBACK): ends the page's binding when the host releases it.
+UINT CALLBACK PresenterPageCallback(HWND window, UINT message, LPPROPSHEETPAGEW page) noexcept;
+
+// The presenter a dialog window keeps, or null.
+ui::Presenter* PresenterOf(HWND dialog);
+
+// Runs a modal dialog of `module`'s template inside `activationContext` (may be null).
+INT_PTR RunPresenterDialog(HMODULE module, HANDLE activationContext, int templateId, HWND owner,
+                           ui::Presenter& presenter);
+
+// Calls `visit` for every child window of `parent`. An exception thrown by `visit` ends the
+// walk and is swallowed inside the enumeration callback (it must never unwind through the
+// system's frames); false then, true when every child was visited.
+bool EnumerateChildren(HWND parent, const std::function<void(const ui::ChildControl&)>& visit);
 
 class Win32Controls final : public ui::Controls {
   public:
@@ -37,6 +75,10 @@ class Win32Controls final : public ui::Controls {
     void SetUpDownRange(int id, int low, int high) override;
     void SetUpDownPosition(int id, int position) override;
     int UpDownPosition(int id) override;
+    bool DateTimeValue(int id, ui::DateTime* value) override;
+    void SetDateTimeValue(int id, const ui::DateTime& value) override;
+    bool StartTimer(std::uintptr_t timerId, std::uint32_t milliseconds) override;
+    void StopTimer(std::uintptr_t timerId) override;
     void* CreateTooltips(bool rightToLeft) override;
     void AddTooltip(void* tooltips, const ui::ChildControl& child,
                     std::u16string_view text) override;
@@ -52,20 +94,17 @@ class Win32Controls final : public ui::Controls {
     HMODULE module_;
 };
 
-// The dialog procedure of modal plug-in dialogs: DialogBoxParamW's parameter is the
-// ui::Presenter, kept in DWLP_USER from WM_INITDIALOG on.
-INT_PTR CALLBACK PresenterDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// A device context as a canvas; `bounds` is the area painted, in the context's coordinates.
+class Win32Canvas final : public ui::Canvas {
+  public:
+    Win32Canvas(HDC dc, const RECT& bounds) : dc_(dc), bounds_(bounds) {}
+    ui::Rect Bounds() const override;
+    void Fill(const ui::Rect& area, std::uint32_t colour) override;
+    void Text(const ui::Rect& area, std::u16string_view text, std::uint32_t format) override;
 
-// The dialog procedure of the Troubleshooting page: the page's parameter is the sheet's
-// session; the page's presenter is made at WM_INITDIALOG and ends with the window.
-INT_PTR CALLBACK TroublePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
-
-// The platform the page presenters are given (the DLL's own).
-void SetPagePlatform(const platform::Platform* platform);
-
-// Runs a modal plug-in dialog from the module's template inside the module's activation
-// context; -1 when it cannot be created.
-INT_PTR RunModalDialog(HMODULE module, HANDLE activationContext, int templateId, HWND owner,
-                       ui::Presenter& presenter);
+  private:
+    HDC dc_;
+    RECT bounds_;
+};
 
 }  // namespace win32

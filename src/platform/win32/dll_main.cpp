@@ -1,32 +1,44 @@
-// The DLL: start and stop, and the two exports of the COM server.
+// The DLL: start and stop, and the two exports of the COM server. The DLL owns the one
+// process state of the plug-in and the Win32 adapters behind its ports.
 #include <windows.h>
+
+#include <new>
 
 #include "platform/win32/win32_platform.h"
 #include "plugin/com_server.h"
+#include "plugin/process_state.h"
 
 namespace {
 
-// Constructed at first use inside DllMain and never destroyed, so that no static
-// destructor runs after the loader has started tearing the process down.
-win32::Win32Platform& ThePlatform() {
-    alignas(win32::Win32Platform) static unsigned char storage[sizeof(win32::Win32Platform)];
-    static win32::Win32Platform* instance = new (storage) win32::Win32Platform();
+// The adapters and the state built on them, for the life of the process.
+struct DllProcess {
+    win32::Win32Platform platform;
+    plugin::ProcessState state{platform.ports()};
+};
+
+// Constructed at first use (the first call is DllMain's, which only records the module) and
+// never destroyed, so that no static destructor runs after the loader has started tearing
+// the process down.
+DllProcess& TheProcess() {
+    alignas(DllProcess) static unsigned char storage[sizeof(DllProcess)];
+    static DllProcess* instance = new (storage) DllProcess();
     return *instance;
 }
 
 }  // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     switch (reason) {
-        case DLL_PROCESS_ATTACH: {
+        case DLL_PROCESS_ATTACH:
+            // Under the loader lock: record the module and nothing else. The activation
+            // context is made when the first window needs it.
             DisableThreadLibraryCalls(instance);
-            win32::Win32Platform& platform = ThePlatform();
-            platform.module().Attach(instance);
-            plugin::TheModuleState().platform = platform.ports();
+            TheProcess().platform.module().Attach(instance);
             break;
-        }
         case DLL_PROCESS_DETACH:
-            ThePlatform().module().Detach();
+            // When the process ends the system reclaims everything; on FreeLibrary the
+            // context made from the module's manifest is released.
+            if (reserved == nullptr) TheProcess().platform.module().Detach();
             break;
         default:
             break;
@@ -35,9 +47,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 }
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* object) {
-    return plugin::GetClassObject(plugin::TheModuleState(),
-                                  reinterpret_cast<const host::GUID*>(&clsid),
+    return plugin::GetClassObject(TheProcess().state, reinterpret_cast<const host::GUID*>(&clsid),
                                   reinterpret_cast<const host::GUID*>(&iid), object);
 }
 
-STDAPI DllCanUnloadNow() { return plugin::CanUnloadNow(plugin::TheModuleState()); }
+STDAPI DllCanUnloadNow() { return plugin::CanUnloadNow(TheProcess().state); }

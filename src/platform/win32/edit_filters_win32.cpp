@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "plugin/module_state.h"
+#include "platform/win32/dialog_host.h"
 #include "profile/ui_session.h"
 #include "ui/edit_filters.h"
 #include "ui/presenter.h"
@@ -13,26 +13,21 @@ namespace win32 {
 
 namespace {
 
-ui::EditFilterState& State() { return plugin::TheModuleState().editFilters; }
+// One subclass per filter; the id tells SetWindowSubclass's bookkeeping which it is.
+constexpr UINT_PTR kFilterSubclassId = 0x43564C46;  // "CVLF"
 
 // Message parameters as the core's 32-bit codes; anything wider matches no key or set.
 std::uint32_t Code(WPARAM wParam) {
     return static_cast<std::uint32_t>(std::min<std::uint64_t>(wParam, 0xFFFFFFFFu));
 }
 
-LRESULT PassOn(ui::EditFilter filter, HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
-    const std::intptr_t previous = State().previousProc[ui::Index(filter)];
-    if (previous == 0) return DefWindowProcW(edit, message, wParam, lParam);
-    return CallWindowProcW(reinterpret_cast<WNDPROC>(previous), edit, message, wParam, lParam);
-}
-
-bool LeftCtrlDown() { return (GetKeyState(VK_LCONTROL) & 0x8000) != 0; }
+bool KeyDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
 
 // The passcode limits of the session whose presenter the edit's dialog keeps.
 ui::PasteLimits LimitsOf(HWND edit) {
     HWND parent = GetParent(edit);
     if (parent == nullptr) return {};
-    auto* presenter = reinterpret_cast<ui::Presenter*>(GetWindowLongPtrW(parent, DWLP_USER));
+    ui::Presenter* presenter = PresenterOf(parent);
     const profile::UiSession* session = presenter ? presenter->session() : nullptr;
     if (session == nullptr) return {};
     return {.known = true,
@@ -93,7 +88,7 @@ LRESULT FilteredPaste(ui::EditFilter filter, HWND edit, UINT message, WPARAM wPa
                       LPARAM lParam) {
     std::string text;
     if (FetchClipboardText(edit, filter, text) != Fetch::kText) {
-        return PassOn(filter, edit, message, wParam, lParam);
+        return DefSubclassProc(edit, message, wParam, lParam);
     }
     if (ui::DecidePaste(filter, text, LimitsOf(edit)) == ui::PasteVerdict::kRefuse) return 0;
 
@@ -107,15 +102,29 @@ LRESULT FilteredPaste(ui::EditFilter filter, HWND edit, UINT message, WPARAM wPa
     }
     wide[units > 0 ? units : 0] = L'\0';
     SendMessageW(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide));
-    return PassOn(filter, edit, message, wParam, lParam);
+    return DefSubclassProc(edit, message, wParam, lParam);
 }
 
-LRESULT Filter(ui::EditFilter filter, HWND edit, UINT message, WPARAM wParam,
-               LPARAM lParam) noexcept {
+// The edit's own state lives in the subclass's reference data; a change is written back.
+void StoreState(ui::EditFilter filter, HWND edit, const ui::EditFilterState& state) {
+    SetWindowSubclass(edit, EditFilterProc(filter), kFilterSubclassId,
+                      static_cast<DWORD_PTR>(static_cast<std::uint16_t>(state.pastePending)));
+}
+
+LRESULT Filter(ui::EditFilter filter, HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
+               DWORD_PTR data) noexcept {
     try {
+        ui::EditFilterState state;
+        state.pastePending = static_cast<std::int16_t>(data & 0xFFFF);
         switch (message) {
-            case WM_KEYDOWN:
-                switch (ui::OnKeyDown(filter, Code(wParam), LeftCtrlDown(), State())) {
+            case WM_KEYDOWN: {
+                const ui::Modifiers modifiers{.leftCtrl = KeyDown(VK_LCONTROL),
+                                              .alt = KeyDown(VK_MENU)};
+                const ui::KeyAction action = ui::OnKeyDown(filter, Code(wParam), modifiers, state);
+                if (state.pastePending != static_cast<std::int16_t>(data & 0xFFFF)) {
+                    StoreState(filter, edit, state);
+                }
+                switch (action) {
                     case ui::KeyAction::kPassOn:
                         break;
                     case ui::KeyAction::kFilteredPaste:
@@ -128,8 +137,13 @@ LRESULT Filter(ui::EditFilter filter, HWND edit, UINT message, WPARAM wParam,
                         break;
                 }
                 break;
-            case WM_CHAR:
-                switch (ui::OnChar(filter, Code(wParam), State())) {
+            }
+            case WM_CHAR: {
+                const ui::CharAction action = ui::OnChar(filter, Code(wParam), state);
+                if (state.pastePending != static_cast<std::int16_t>(data & 0xFFFF)) {
+                    StoreState(filter, edit, state);
+                }
+                switch (action) {
                     case ui::CharAction::kPassOn:
                         break;
                     case ui::CharAction::kSwallow:
@@ -139,10 +153,14 @@ LRESULT Filter(ui::EditFilter filter, HWND edit, UINT message, WPARAM wParam,
                         return 0;
                 }
                 break;
+            }
+            case WM_NCDESTROY:
+                RemoveWindowSubclass(edit, EditFilterProc(filter), kFilterSubclassId);
+                break;
             default:
                 break;
         }
-        return PassOn(filter, edit, message, wParam, lParam);
+        return DefSubclassProc(edit, message, wParam, lParam);
     } catch (...) {
         // Only the paste buffer can fail to allocate: the paste is dropped.
         return 0;
@@ -151,23 +169,27 @@ LRESULT Filter(ui::EditFilter filter, HWND edit, UINT message, WPARAM wParam,
 
 }  // namespace
 
-LRESULT CALLBACK NameEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
-    return Filter(ui::EditFilter::kName, edit, message, wParam, lParam);
+LRESULT CALLBACK NameEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                              DWORD_PTR data) noexcept {
+    return Filter(ui::EditFilter::kName, edit, message, wParam, lParam, data);
 }
 
-LRESULT CALLBACK DigitEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
-    return Filter(ui::EditFilter::kDigit, edit, message, wParam, lParam);
+LRESULT CALLBACK DigitEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                               DWORD_PTR data) noexcept {
+    return Filter(ui::EditFilter::kDigit, edit, message, wParam, lParam, data);
 }
 
-LRESULT CALLBACK AccountIdEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
-    return Filter(ui::EditFilter::kAccountId, edit, message, wParam, lParam);
+LRESULT CALLBACK AccountIdEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                   DWORD_PTR data) noexcept {
+    return Filter(ui::EditFilter::kAccountId, edit, message, wParam, lParam, data);
 }
 
-LRESULT CALLBACK AccountPasswordEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
-    return Filter(ui::EditFilter::kAccountPassword, edit, message, wParam, lParam);
+LRESULT CALLBACK AccountPasswordEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR, DWORD_PTR data) noexcept {
+    return Filter(ui::EditFilter::kAccountPassword, edit, message, wParam, lParam, data);
 }
 
-WNDPROC EditFilterProc(ui::EditFilter filter) {
+SUBCLASSPROC EditFilterProc(ui::EditFilter filter) {
     switch (filter) {
         case ui::EditFilter::kName:
             return &NameEditProc;
@@ -182,13 +204,11 @@ WNDPROC EditFilterProc(ui::EditFilter filter) {
 }
 
 void InstallEditFilter(HWND edit, ui::EditFilter filter) {
-    const WNDPROC proc = EditFilterProc(filter);
+    const SUBCLASSPROC proc = EditFilterProc(filter);
     if (proc == nullptr || edit == nullptr) return;
-    const auto procValue = reinterpret_cast<LONG_PTR>(proc);
-    // A second install on the same edit would make the filter its own predecessor.
-    if (GetWindowLongPtrW(edit, GWLP_WNDPROC) == procValue) return;
-    const LONG_PTR previous = SetWindowLongPtrW(edit, GWLP_WNDPROC, procValue);
-    if (previous != 0) State().previousProc[ui::Index(filter)] = previous;
+    // Installing a filter again only clears its paste flag: SetWindowSubclass never chains
+    // a subclass into itself.
+    SetWindowSubclass(edit, proc, kFilterSubclassId, 0);
 }
 
 }  // namespace win32

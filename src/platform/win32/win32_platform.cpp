@@ -4,24 +4,25 @@
 #include <shlwapi.h>
 #include <winspool.h>
 
-#include "platform/win32/dialog_host.h"
-#include "plugin/host_interface.h"
-
+#include <memory>
 #include <new>
 #include <string>
+
+#include "platform/win32/dialog_host.h"
+#include "plugin/host_interface.h"
 
 namespace win32 {
 namespace {
 
 class Win32RegistryKey final : public platform::RegistryKey {
   public:
-    explicit Win32RegistryKey(HKEY key) : key_(key) {}
+    // `owned` keys are closed with the object; the predefined roots are not.
+    Win32RegistryKey(HKEY key, bool owned) : key_(key), owner_(owned ? key : nullptr) {}
 
     std::unique_ptr<platform::RegistryKey> Open(std::u16string_view subKey,
                                                 std::uint32_t access) override {
         HKEY opened = nullptr;
-        if (RegOpenKeyExW(key_.get(), WideString(subKey).c_str(), 0, access, &opened) !=
-            ERROR_SUCCESS) {
+        if (RegOpenKeyExW(key_, WideString(subKey).c_str(), 0, access, &opened) != ERROR_SUCCESS) {
             return nullptr;
         }
         return Wrap(opened);
@@ -30,7 +31,7 @@ class Win32RegistryKey final : public platform::RegistryKey {
     std::unique_ptr<platform::RegistryKey> Create(std::u16string_view subKey,
                                                   std::uint32_t access) override {
         HKEY created = nullptr;
-        if (RegCreateKeyExW(key_.get(), WideString(subKey).c_str(), 0, nullptr, 0, access, nullptr,
+        if (RegCreateKeyExW(key_, WideString(subKey).c_str(), 0, nullptr, 0, access, nullptr,
                             &created, nullptr) != ERROR_SUCCESS) {
             return nullptr;
         }
@@ -38,19 +39,21 @@ class Win32RegistryKey final : public platform::RegistryKey {
     }
 
     long DeleteKey(std::u16string_view subKey) override {
-        return RegDeleteKeyW(key_.get(), WideString(subKey).c_str());
+        return RegDeleteKeyW(key_, WideString(subKey).c_str());
     }
 
     long DeleteEmptyKey(std::u16string_view subKey) override {
-        return static_cast<long>(SHDeleteEmptyKeyW(key_.get(), WideString(subKey).c_str()));
+        return static_cast<long>(SHDeleteEmptyKeyW(key_, WideString(subKey).c_str()));
     }
 
     long QueryValue(std::u16string_view name, std::uint32_t* type, void* data,
                     std::uint32_t* size) override {
         DWORD valueType = 0;
         DWORD bytes = size != nullptr ? *size : 0;
+        // An empty name is the default value, which RegQueryValueExW names with null.
+        const std::wstring wide = WideString(name);
         const LONG status =
-            RegQueryValueExW(key_.get(), WideString(name).c_str(), nullptr, &valueType,
+            RegQueryValueExW(key_, name.empty() ? nullptr : wide.c_str(), nullptr, &valueType,
                              static_cast<BYTE*>(data), size != nullptr ? &bytes : nullptr);
         if (type != nullptr) *type = valueType;
         if (size != nullptr) *size = bytes;
@@ -59,48 +62,110 @@ class Win32RegistryKey final : public platform::RegistryKey {
 
     long SetValue(std::u16string_view name, std::uint32_t type, const void* data,
                   std::uint32_t size) override {
-        return RegSetValueExW(key_.get(), WideString(name).c_str(), 0, type,
+        const std::wstring wide = WideString(name);
+        return RegSetValueExW(key_, name.empty() ? nullptr : wide.c_str(), 0, type,
                               static_cast<const BYTE*>(data), size);
     }
 
     // Hands an open key to a wrapper; the key is closed when no wrapper can be made.
     static std::unique_ptr<platform::RegistryKey> Wrap(HKEY key) {
         UniqueRegKey owner(key);
-        auto wrapped = std::unique_ptr<platform::RegistryKey>(new (std::nothrow)
-                                                                  Win32RegistryKey(owner.get()));
+        auto wrapped = std::unique_ptr<platform::RegistryKey>(
+            new (std::nothrow) Win32RegistryKey(owner.get(), true));
         if (wrapped) owner.release();
         return wrapped;
     }
 
   private:
-    UniqueRegKey key_;
+    HKEY key_;
+    UniqueRegKey owner_;
+};
+
+class Win32LoadedModule final : public platform::LoadedModule {
+  public:
+    explicit Win32LoadedModule(UniqueModule module) : module_(std::move(module)) {}
+    void* Find(const char* name) override {
+        return reinterpret_cast<void*>(GetProcAddress(module_.get(), name));
+    }
+    void* FindOrdinal(std::uint16_t ordinal) override {
+        return reinterpret_cast<void*>(GetProcAddress(module_.get(), MAKEINTRESOURCEA(ordinal)));
+    }
+
+  private:
+    UniqueModule module_;
+};
+
+// A raw job: the document is started; the page when pageStarted. Both are ended with it.
+class Win32RawJob final : public platform::RawJob {
+  public:
+    Win32RawJob(HANDLE printer, bool pageStarted) : printer_(printer), page_(pageStarted) {}
+    Win32RawJob(const Win32RawJob&) = delete;
+    Win32RawJob& operator=(const Win32RawJob&) = delete;
+    ~Win32RawJob() override {
+        if (page_) EndPagePrinter(printer_);
+        EndDocPrinter(printer_);
+    }
+    bool Write(const void* bytes, std::uint32_t length, std::uint32_t* written) override {
+        DWORD done = 0;
+        const BOOL ok = WritePrinter(printer_, const_cast<void*>(bytes), length, &done);
+        if (written != nullptr) *written = ok ? done : 0;
+        return ok && done != 0;
+    }
+
+  private:
+    HANDLE printer_;
+    bool page_;
 };
 
 }  // namespace
 
-std::unique_ptr<platform::RegistryKey> Win32Registry::OpenCurrentUser(std::uint32_t access) {
-    HKEY key = nullptr;
-    if (RegOpenCurrentUser(access, &key) != ERROR_SUCCESS) return nullptr;
-    return Win32RegistryKey::Wrap(key);
+std::unique_ptr<platform::RegistryKey> Win32Registry::OpenHive(platform::Hive hive,
+                                                               std::uint32_t access) {
+    switch (hive) {
+        case platform::Hive::kCurrentUser: {
+            HKEY key = nullptr;
+            if (RegOpenCurrentUser(access, &key) != ERROR_SUCCESS) return nullptr;
+            return Win32RegistryKey::Wrap(key);
+        }
+        case platform::Hive::kClassesRoot:
+            return std::unique_ptr<platform::RegistryKey>(
+                new (std::nothrow) Win32RegistryKey(HKEY_CLASSES_ROOT, false));
+        case platform::Hive::kLocalMachine:
+            return std::unique_ptr<platform::RegistryKey>(
+                new (std::nothrow) Win32RegistryKey(HKEY_LOCAL_MACHINE, false));
+    }
+    return nullptr;
 }
 
-void Win32Module::Attach(HMODULE module) {
-    module_ = module;
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(module, path, MAX_PATH);
-    ACTCTXW request = {};
-    request.cbSize = sizeof request;
-    request.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
-    request.hModule = module;
-    request.lpResourceName = MAKEINTRESOURCEW(2);
-    request.lpSource = path;
-    const HANDLE context = CreateActCtxW(&request);
-    context_.reset(context == INVALID_HANDLE_VALUE ? nullptr : context);
+void* Win32Module::ActivationContext() {
+    std::call_once(once_, [this] {
+        if (module_ == nullptr) return;
+        wchar_t path[MAX_PATH] = {};
+        GetModuleFileNameW(module_, path, MAX_PATH);
+        ACTCTXW request = {};
+        request.cbSize = sizeof request;
+        request.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
+        request.hModule = module_;
+        request.lpResourceName = MAKEINTRESOURCEW(2);
+        request.lpSource = path;
+        const HANDLE context = CreateActCtxW(&request);
+        context_.reset(context == INVALID_HANDLE_VALUE ? nullptr : context);
+    });
+    return context_.get();
 }
 
 void Win32Module::Detach() {
     context_.reset();
     module_ = nullptr;
+}
+
+std::unique_ptr<platform::LoadedModule> Win32ModuleLoader::Load(std::u16string_view fullPath) {
+    if (fullPath.empty()) return nullptr;
+    // The library's own folder is searched for what it needs, never the host program's.
+    UniqueModule module(
+        LoadLibraryExW(WideString(fullPath).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+    if (!module) return nullptr;
+    return std::make_unique<Win32LoadedModule>(std::move(module));
 }
 
 void* Win32Heap::Alloc(void* heap, std::size_t bytes) {
@@ -156,6 +221,31 @@ std::uint32_t Win32Spooler::WritePrinterData(void* printer, std::u16string_view 
                            static_cast<BYTE*>(const_cast<void*>(data)), bytes);
 }
 
+std::unique_ptr<platform::RawJob> Win32RawJobs::Start(void* printer, std::u16string_view document,
+                                                      std::u16string_view outputFile,
+                                                      std::uint32_t* error) {
+    std::wstring name = WideString(document);
+    std::wstring output = WideString(outputFile);
+    wchar_t raw[] = L"RAW";
+    DOC_INFO_1W info = {};
+    info.pDocName = name.data();
+    info.pOutputFile = output.empty() ? nullptr : output.data();
+    info.pDatatype = raw;
+    if (StartDocPrinterW(printer, 1, reinterpret_cast<BYTE*>(&info)) == 0) {
+        if (error != nullptr) *error = GetLastError();
+        return nullptr;
+    }
+    // From here on the owner ends the document on every path.
+    const bool page = StartPagePrinter(printer) != FALSE;
+    auto job = std::unique_ptr<platform::RawJob>(new (std::nothrow) Win32RawJob(printer, page));
+    if (job == nullptr) {
+        if (page) EndPagePrinter(printer);
+        EndDocPrinter(printer);
+        if (error != nullptr) *error = ERROR_NOT_ENOUGH_MEMORY;
+    }
+    return job;
+}
+
 std::uint32_t Win32ProfileFiles::GetInt(std::u16string_view section, std::u16string_view key,
                                         std::int32_t defaultValue, std::u16string_view path) {
     return GetPrivateProfileIntW(WideString(section).c_str(), WideString(key).c_str(), defaultValue,
@@ -176,72 +266,89 @@ std::uint32_t Win32SystemInfo::WindowsMajorVersion() const {
     return LOBYTE(LOWORD(GetVersion()));
 }
 
-void* Win32HelpService::HtmlHelp(void* owner, const char16_t* address, std::uint32_t command,
-                                 std::uintptr_t data) {
-    if (state_ == State::kNotLoaded) {
-        state_ = State::kUnavailable;
-        HMODULE library = nullptr;
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_CLASSES_ROOT,
-                          "CLSID\\{ADB880A6-D8FF-11CF-9377-00AA003B7A11}\\InprocServer32", 0,
-                          KEY_READ, &key) == ERROR_SUCCESS) {
-            UniqueRegKey keyOwner(key);
-            char path[261] = {};
-            DWORD size = 260;
-            DWORD type = 0;
-            if (RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(path),
-                                 &size) == ERROR_SUCCESS &&
-                (type == REG_SZ || type == REG_EXPAND_SZ)) {
-                path[size < 260 ? size : 260] = '\0';
-                library = LoadLibraryA(path);
-            }
-        }
-        if (library == nullptr) library = LoadLibraryA("hhctrl.ocx");
-        if (library != nullptr) {
-            // The wide-character help entry is exported by ordinal only.
-            entry_ = reinterpret_cast<HtmlHelpFn>(
-                reinterpret_cast<void*>(GetProcAddress(library, MAKEINTRESOURCEA(15))));
-            if (entry_ != nullptr) state_ = State::kLoaded;
-        }
-    }
-    if (state_ != State::kLoaded) return nullptr;
-    return entry_(static_cast<HWND>(owner), reinterpret_cast<LPCWSTR>(address), command, data);
+std::u16string Win32SystemInfo::SystemDirectory() const {
+    wchar_t folder[MAX_PATH + 1] = {};
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return {};
+    std::u16string result(folder, folder + length);
+    while (!result.empty() && result.back() == u'\\') result.pop_back();
+    return result;
 }
 
-std::intptr_t Win32SheetPages::AddTroublePage(void* sheetFunction, void* sheet, int templateId,
-                                              std::u16string_view title, void* session) {
+std::u16string Win32SystemInfo::ExpandEnvironment(std::u16string_view text) const {
+    const std::wstring source = WideString(text);
+    const DWORD needed = ExpandEnvironmentStringsW(source.c_str(), nullptr, 0);
+    if (needed == 0 || needed > 32768) return std::u16string(text);
+    std::wstring expanded(needed, L'\0');
+    const DWORD written = ExpandEnvironmentStringsW(source.c_str(), expanded.data(), needed);
+    if (written == 0 || written > needed) return std::u16string(text);
+    expanded.resize(wcsnlen(expanded.c_str(), written));
+    return std::u16string(expanded.begin(), expanded.end());
+}
+
+std::intptr_t Win32SheetPages::AddPage(void* sheetFunction, void* sheet, int templateId,
+                                       std::u16string_view title,
+                                       platform::PresenterFactory factory) {
     if (sheetFunction == nullptr) return 0;
+    auto binding = std::make_unique<DialogBinding>();
+    binding->factory = std::move(factory);
+    binding->pages = this;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        live_.insert(binding.get());
+    }
+    DialogBinding* held = binding.release();
+
     // The title must outlive the call only until the host has copied the description.
-    const std::wstring caption(title.begin(), title.end());
+    const std::wstring caption = WideString(title);
     PROPSHEETPAGEW page = {};
     // The form that carries an activation context (52 bytes on x86).
     page.dwSize = offsetof(PROPSHEETPAGEW, hActCtx) + sizeof(page.hActCtx);
-    page.dwFlags = PSP_USETITLE;
+    page.dwFlags = PSP_USETITLE | PSP_USECALLBACK;
     page.hInstance = static_cast<HINSTANCE>(module_.Handle());
     page.pszTemplate = MAKEINTRESOURCEW(templateId);
-    page.pfnDlgProc = TroublePageProc;
+    page.pfnDlgProc = PresenterDialogProc;
     page.pszTitle = caption.c_str();
-    page.lParam = reinterpret_cast<LPARAM>(session);
-    if (module_.ActivationContext() != nullptr) {
+    page.lParam = reinterpret_cast<LPARAM>(held);
+    page.pfnCallback = PresenterPageCallback;
+    if (void* context = module_.ActivationContext()) {
         page.dwFlags |= PSP_USEFUSIONCONTEXT;
-        page.hActCtx = module_.ActivationContext();
+        page.hActCtx = context;
     }
     const auto function = reinterpret_cast<host::PFNCOMPROPSHEET>(sheetFunction);
-    return function(sheet, host::kCpsFuncAddPropSheetPageW, reinterpret_cast<host::LPARAM>(&page),
-                    0);
+    const std::intptr_t added =
+        function(sheet, host::kCpsFuncAddPropSheetPageW, reinterpret_cast<host::LPARAM>(&page), 0);
+    // A page the host did not take will never be released by it.
+    if (added == 0) EndBinding(held);
+    return added;
+}
+
+bool Win32SheetPages::EndBinding(void* binding) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (live_.erase(binding) == 0) return false;
+    }
+    delete static_cast<DialogBinding*>(binding);
+    return true;
+}
+
+std::intptr_t Win32Dialogs::RunModal(int templateId, void* owner, ui::Presenter& presenter) {
+    return RunPresenterDialog(static_cast<HMODULE>(module_.Handle()), module_.ActivationContext(),
+                              templateId, static_cast<HWND>(owner), presenter);
 }
 
 Win32Platform::Win32Platform() {
     ports_.lastError = &lastError_;
     ports_.registry = &registry_;
     ports_.module = &module_;
+    ports_.modules = &modules_;
     ports_.heap = &heap_;
     ports_.spooler = &spooler_;
+    ports_.rawJobs = &rawJobs_;
     ports_.profiles = &profiles_;
     ports_.system = &system_;
-    ports_.help = &help_;
     ports_.pages = &pages_;
-    SetPagePlatform(&ports_);
+    ports_.dialogs = &dialogs_;
 }
 
 }  // namespace win32

@@ -3,20 +3,15 @@
 
 #include <windows.h>
 
+#include <mutex>
+#include <set>
 #include <string>
 #include <string_view>
 
 #include "platform/ports.h"
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/owners.h"
 
 namespace win32 {
-
-inline void CloseRegKey(HKEY key) { RegCloseKey(key); }
-using UniqueRegKey = UniqueAny<HKEY, &CloseRegKey>;
-
-inline void ReleaseActCtxHandle(HANDLE context) { ReleaseActCtx(context); }
-// Held as null when absent; CreateActCtxW failure (INVALID_HANDLE_VALUE) is stored as null.
-using UniqueActCtx = UniqueAny<HANDLE, &ReleaseActCtxHandle>;
 
 // A terminated wide string of a UTF-16 view, for API calls that take one.
 inline std::wstring WideString(std::u16string_view s) { return std::wstring(s.begin(), s.end()); }
@@ -29,21 +24,31 @@ class Win32LastError final : public platform::LastError {
 
 class Win32Registry final : public platform::Registry {
   public:
-    std::unique_ptr<platform::RegistryKey> OpenCurrentUser(std::uint32_t access) override;
+    std::unique_ptr<platform::RegistryKey> OpenHive(platform::Hive hive,
+                                                    std::uint32_t access) override;
 };
 
 class Win32Module final : public platform::Module {
   public:
-    // Records the module and creates the activation context from its manifest resource.
-    void Attach(HMODULE module);
-    // Releases the activation context.
+    // Records the module; nothing else happens under the loader lock.
+    void Attach(HMODULE module) { module_ = module; }
+    // Releases the activation context, when one was made.
     void Detach();
     void* Handle() const override { return module_; }
-    void* ActivationContext() const override { return context_.get(); }
+    // Made from the module's manifest (resource 2) on first use, once.
+    void* ActivationContext() override;
+    // Whether the context has been made (for tests of the load order).
+    bool ContextMade() const { return context_.get() != nullptr; }
 
   private:
     HMODULE module_ = nullptr;
+    std::once_flag once_;
     UniqueActCtx context_;
+};
+
+class Win32ModuleLoader final : public platform::ModuleLoader {
+  public:
+    std::unique_ptr<platform::LoadedModule> Load(std::u16string_view fullPath) override;
 };
 
 class Win32Heap final : public platform::Heap {
@@ -64,6 +69,13 @@ class Win32Spooler final : public platform::Spooler {
                                    const void* data, std::uint32_t bytes) override;
 };
 
+class Win32RawJobs final : public platform::RawJobs {
+  public:
+    std::unique_ptr<platform::RawJob> Start(void* printer, std::u16string_view document,
+                                            std::u16string_view outputFile,
+                                            std::uint32_t* error) override;
+};
+
 class Win32ProfileFiles final : public platform::ProfileFiles {
   public:
     std::uint32_t GetInt(std::u16string_view section, std::u16string_view key,
@@ -78,36 +90,45 @@ class Win32SystemInfo final : public platform::SystemInfo {
     std::uint16_t UserDefaultLangId() const override { return GetUserDefaultLangID(); }
     std::uint16_t SystemDefaultLangId() const override { return GetSystemDefaultLangID(); }
     std::uint32_t WindowsMajorVersion() const override;
+    std::uint32_t CurrentThreadId() const override { return GetCurrentThreadId(); }
+    std::u16string SystemDirectory() const override;
+    std::u16string ExpandEnvironment(std::u16string_view text) const override;
 };
 
-// The HTML Help control: found through its class key, else by name; loaded once per process
-// and kept, or marked unavailable for good.
-class Win32HelpService final : public platform::HelpService {
-  public:
-    void* HtmlHelp(void* owner, const char16_t* address, std::uint32_t command,
-                   std::uintptr_t data) override;
-
-  private:
-    using HtmlHelpFn = HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR);
-    enum class State { kNotLoaded, kLoaded, kUnavailable };
-    State state_ = State::kNotLoaded;
-    HtmlHelpFn entry_ = nullptr;
-};
-
+// Pages are described with the plug-in's dialog procedure; each page keeps a binding (its
+// presenter factory) from the moment it is handed to the host until the host releases the
+// page. Bindings are tracked, so that a host that fails the addition after creating the page
+// (and releasing it) never makes the plug-in free one twice.
 class Win32SheetPages final : public platform::SheetPages {
   public:
-    explicit Win32SheetPages(const Win32Module& module) : module_(module) {}
-    std::intptr_t AddTroublePage(void* sheetFunction, void* sheet, int templateId,
-                                 std::u16string_view title, void* session) override;
+    explicit Win32SheetPages(Win32Module& module) : module_(module) {}
+    std::intptr_t AddPage(void* sheetFunction, void* sheet, int templateId,
+                          std::u16string_view title, platform::PresenterFactory factory) override;
+
+    // Ends a binding that is still live; false when it was ended already.
+    bool EndBinding(void* binding);
 
   private:
-    const Win32Module& module_;
+    Win32Module& module_;
+    std::mutex mutex_;
+    std::set<void*> live_;
 };
 
-// The process-wide platform handed to the plug-in objects.
+class Win32Dialogs final : public platform::Dialogs {
+  public:
+    explicit Win32Dialogs(Win32Module& module) : module_(module) {}
+    std::intptr_t RunModal(int templateId, void* owner, ui::Presenter& presenter) override;
+
+  private:
+    Win32Module& module_;
+};
+
+// The adapters of the process, and the table of them handed to the process state.
 class Win32Platform {
   public:
     Win32Platform();
+    Win32Platform(const Win32Platform&) = delete;
+    Win32Platform& operator=(const Win32Platform&) = delete;
     const platform::Platform& ports() const { return ports_; }
     Win32Module& module() { return module_; }
 
@@ -115,12 +136,14 @@ class Win32Platform {
     Win32LastError lastError_;
     Win32Registry registry_;
     Win32Module module_;
+    Win32ModuleLoader modules_;
     Win32Heap heap_;
     Win32Spooler spooler_;
+    Win32RawJobs rawJobs_;
     Win32ProfileFiles profiles_;
     Win32SystemInfo system_;
-    Win32HelpService help_;
     Win32SheetPages pages_{module_};
+    Win32Dialogs dialogs_{module_};
     platform::Platform ports_;
 };
 
