@@ -285,6 +285,19 @@ TEST_F(DialogTemplates, EveryTemplateLoadsWithExactlyItsControlsAndItsLayoutDire
     }
 }
 
+// The child windows come in template order: it is the tab order and the order in which the
+// dialog's controls are enumerated and localised. The date picker comes after Help.
+TEST_F(DialogTemplates, PrintAndHoldListsTheDatePickerLast) {
+    for (HWND dialog : BothForms(IDD_PRINT_HOLD)) {
+        HWND last = GetWindow(dialog, GW_CHILD);
+        while (last != nullptr && GetWindow(last, GW_HWNDNEXT) != nullptr) {
+            last = GetWindow(last, GW_HWNDNEXT);
+        }
+        EXPECT_EQ(IDC_HOLD_PRINT_AT_DATE, GetDlgCtrlID(last))
+            << "template " << (ExStyleOf(dialog) & WS_EX_LAYOUTRTL ? "mirrored" : "left-to-right");
+    }
+}
+
 TEST_F(DialogTemplates, MirroredFormsAreChosenOnlyForRightToLeftSystems) {
     for (const ui::DialogTemplatePair& pair : ui::kDialogTemplates) {
         SCOPED_TRACE("template " + std::to_string(pair.leftToRight));
