@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/owners.h"
 #include "plugin_host.h"
 #include "ui/dialog_ids.h"
 
