@@ -29,7 +29,7 @@ DevModeAnswer CallDevMode(host::IPrintOemUI* plugIn, host::DWORD mode, host::HAN
     param.pOEMDMIn = in;
     param.pOEMDMOut = out;
     param.cbBufSize = bufferSize;
-    SetLastError(0);
+    SetLastError(0xDEADBEEF);
     DevModeAnswer answer;
     answer.result = plugIn->DevMode(mode, &param);
     answer.lastError = GetLastError();

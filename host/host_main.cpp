@@ -32,7 +32,7 @@ void ShowGetInfo(host::IPrintOemUI* plugIn) {
     for (host::DWORD mode = 1; mode <= 4; ++mode) {
         host::DWORD value = 0xdeadbeef;
         host::DWORD needed = 0xdeadbeef;
-        SetLastError(0);
+        SetLastError(0xDEADBEEF);
         const host::HRESULT hr = plugIn->GetInfo(mode, &value, sizeof value, &needed);
         if (hr == host::kSOk) {
             std::printf("  GetInfo(%s): S_OK, value 0x%08lX, needed %lu\n", GetInfoModeName(mode),
@@ -50,7 +50,7 @@ void ShowColorProfile(host::IPrintOemUI* plugIn) {
         wchar_t name[32] = {};
         host::ULONG size = offered;
         host::DWORD flags = 0;
-        SetLastError(0);
+        SetLastError(0xDEADBEEF);
         const host::HRESULT hr =
             plugIn->QueryColorProfile(nullptr, nullptr, nullptr, nullptr, 0, name, &size, &flags);
         if (hr == host::kSOk) {

@@ -61,23 +61,18 @@ std::wstring DriverFolder3() {
     return std::wstring(folder) + L"\\3\\";
 }
 
-bool InstallModel(const ModelSpec& model, std::wstring* error) {
-    auto fail = [&](const std::wstring& what) {
-        if (error != nullptr) *error = what + L" (error " + std::to_wstring(GetLastError()) + L")";
-        return false;
-    };
-    const std::wstring folder = DriverFolder3();
-    if (folder.empty()) return fail(L"no driver directory");
-    CreateDirectoryW(folder.c_str(), nullptr);
+namespace {
 
-    std::vector<std::wstring> files = ModelFiles(model);
-    if (files.empty()) return fail(L"no model files for " + std::wstring(model.dataFile));
-    for (const std::wstring& name : files) {
-        const std::wstring from = ModelsFolder() + L"\\" + name;
-        if (!CopyFileW(from.c_str(), (folder + name).c_str(), FALSE)) {
-            return fail(L"cannot copy " + from);
-        }
-    }
+bool Fail(const std::wstring& what, std::wstring* error) {
+    if (error != nullptr) *error = what + L" (error " + std::to_wstring(GetLastError()) + L")";
+    return false;
+}
+
+// Adds the driver of a model whose files lie in the driver folder, and its printer.
+bool AddDriverAndPrinter(const ModelSpec& model, const std::vector<std::wstring>& files,
+                         std::wstring* error) {
+    auto fail = [&](const std::wstring& what) { return Fail(what, error); };
+    const std::wstring folder = DriverFolder3();
     if (!PlaceholderFile(folder + L"PSCRIPT5.DLL") || !PlaceholderFile(folder + L"PS5UI.DLL")) {
         return fail(L"cannot create the driver's module files");
     }
@@ -113,6 +108,43 @@ bool InstallModel(const ModelSpec& model, std::wstring* error) {
         return fail(L"AddPrinterW");
     }
     return true;
+}
+
+}  // namespace
+
+bool InstallModel(const ModelSpec& model, std::wstring* error) {
+    const std::wstring folder = DriverFolder3();
+    if (folder.empty()) return Fail(L"no driver directory", error);
+    CreateDirectoryW(folder.c_str(), nullptr);
+    std::vector<std::wstring> files = ModelFiles(model);
+    if (files.empty()) return Fail(L"no model files for " + std::wstring(model.dataFile), error);
+    for (const std::wstring& name : files) {
+        const std::wstring from = ModelsFolder() + L"\\" + name;
+        if (!CopyFileW(from.c_str(), (folder + name).c_str(), FALSE)) {
+            return Fail(L"cannot copy " + from, error);
+        }
+    }
+    return AddDriverAndPrinter(model, files, error);
+}
+
+bool InstallMadeUpModel(const ModelSpec& model, const std::vector<ModelFile>& files,
+                        std::wstring* error) {
+    const std::wstring folder = DriverFolder3();
+    if (folder.empty()) return Fail(L"no driver directory", error);
+    CreateDirectoryW(folder.c_str(), nullptr);
+    std::vector<std::wstring> names;
+    for (const ModelFile& file : files) {
+        HANDLE handle = CreateFileW((folder + file.name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) return Fail(L"cannot write " + file.name, error);
+        DWORD written = 0;
+        const BOOL ok = WriteFile(handle, file.bytes.data(), static_cast<DWORD>(file.bytes.size()),
+                                  &written, nullptr);
+        CloseHandle(handle);
+        if (!ok || written != file.bytes.size()) return Fail(L"cannot write " + file.name, error);
+        names.push_back(file.name);
+    }
+    return AddDriverAndPrinter(model, names, error);
 }
 
 bool StoreLanguageCode(const wchar_t* printerName, const wchar_t* code) {

@@ -27,6 +27,15 @@ std::wstring ModelsFolder();
 // False with a reason in *error when a step fails.
 bool InstallModel(const ModelSpec& model, std::wstring* error);
 
+// A model made up by a test: its files (name and bytes) are written into the driver folder
+// as given, then its driver and printer are added as for a sample model.
+struct ModelFile {
+    std::wstring name;
+    std::string bytes;
+};
+bool InstallMadeUpModel(const ModelSpec& model, const std::vector<ModelFile>& files,
+                        std::wstring* error);
+
 // The printer's handle, closed with the object.
 class OpenedPrinter {
   public:

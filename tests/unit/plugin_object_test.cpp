@@ -140,15 +140,18 @@ TEST_F(PlugInTest, GetInfoModes) {
     unsigned char buffer[8];
     host::DWORD needed = 0xdeadbeef;
 
-    fakes.lastError.Set(0);
+    fakes.lastError.Set(0xDEADBEEF);
     EXPECT_EQ(host::kEFail, object->GetInfo(2, buffer, sizeof buffer, &needed));
     EXPECT_EQ(87u, fakes.lastError.Get()) << "interface-version mode is refused";
+    fakes.lastError.Set(0xDEADBEEF);
     EXPECT_EQ(host::kEFail, object->GetInfo(1, buffer, sizeof buffer, nullptr));
     EXPECT_EQ(87u, fakes.lastError.Get());
 
+    fakes.lastError.Set(0xDEADBEEF);
     EXPECT_EQ(host::kEFail, object->GetInfo(1, buffer, 3, &needed));
     EXPECT_EQ(122u, fakes.lastError.Get());
     EXPECT_EQ(4u, needed);
+    fakes.lastError.Set(0xDEADBEEF);
     EXPECT_EQ(host::kEFail, object->GetInfo(3, nullptr, 4, &needed));
     EXPECT_EQ(122u, fakes.lastError.Get());
 
@@ -162,6 +165,7 @@ TEST_F(PlugInTest, GetInfoModes) {
     EXPECT_EQ(1u, version);
 
     needed = 0xdeadbeef;
+    fakes.lastError.Set(0xDEADBEEF);
     EXPECT_EQ(host::kEFail, object->GetInfo(4, buffer, sizeof buffer, &needed));
     EXPECT_EQ(50u, fakes.lastError.Get());
     EXPECT_EQ(0u, needed);
@@ -192,6 +196,7 @@ TEST_F(PlugInTest, QueryColorProfileBuffers) {
     std::memset(buffer, 0xCC, sizeof buffer);
     host::ULONG size = 31;
     host::DWORD flags = 0xdeadbeef;
+    fakes.lastError.Set(0xDEADBEEF);
     EXPECT_EQ(host::kEFail, object->QueryColorProfile(nullptr, nullptr, nullptr, nullptr, 0, buffer,
                                                       &size, &flags));
     EXPECT_EQ(122u, fakes.lastError.Get());
@@ -228,6 +233,7 @@ TEST_F(PlugInTest, FixedAnswers) {
 
 TEST_F(PlugInTest, EntryChecksOfLaterFeatures) {
     host::IPrintOemUI* object = Create();
+    fakes.lastError.Set(0xDEADBEEF);
     EXPECT_EQ(host::kEFail, object->DevMode(1, nullptr));
     EXPECT_EQ(87u, fakes.lastError.Get());
     host::OEMDMPARAM dm = {};
@@ -235,7 +241,7 @@ TEST_F(PlugInTest, EntryChecksOfLaterFeatures) {
     EXPECT_EQ(host::kEFail, object->DevMode(0, &dm));
 
     host::OEMCUIPPARAM tree = {};
-    fakes.lastError.Set(0);
+    fakes.lastError.Set(0xDEADBEEF);
     EXPECT_EQ(host::kEFail, object->CommonUIProp(3, &tree));
     EXPECT_EQ(87u, fakes.lastError.Get());
     tree.cOEMOptItems = 99;
@@ -246,7 +252,7 @@ TEST_F(PlugInTest, EntryChecksOfLaterFeatures) {
     host::PROPSHEETUI_INFO info = {};
     info.cbSize = sizeof info;
     info.Version = 0x0101;
-    fakes.lastError.Set(0);
+    fakes.lastError.Set(0xDEADBEEF);
     EXPECT_EQ(host::kEFail, object->DocumentPropertySheets(&info, 0));
     EXPECT_EQ(87u, fakes.lastError.Get());
     EXPECT_EQ(host::kEFail, object->DevicePropertySheets(nullptr, 0));

@@ -4,6 +4,7 @@
 
 #include "devmode/oem_devmode.h"
 #include "devmode/session_link.h"
+#include "fakes/fake_controls.h"
 #include "fakes/fake_platform.h"
 #include "fakes/fake_profiles.h"
 #include "ui/presenter.h"
@@ -113,6 +114,11 @@ TEST_F(SheetTest, DocumentStartBuildsAndLinksTheSession) {
     EXPECT_EQ(3023, pages.added[0].templateId);
     EXPECT_EQ(u"Fehlersuche", pages.added[0].title);
     EXPECT_EQ(session, PageSession(0));
+    // The page leaves every notification to the sheet, its help request included.
+    fakes::FakeControls controls;
+    const ui::NotifyAnswer answer =
+        pages.added[0].factory()->OnNotify(controls, {.code = ui::kPsnHelp});
+    EXPECT_FALSE(answer.handled);
     EXPECT_EQ(info.hComPropSheet, pages.added[0].sheet);
     EXPECT_EQ(reinterpret_cast<host::HANDLE>(0x501), session->troublePage);
 

@@ -122,12 +122,14 @@ class EditFilters : public ::testing::Test {
     }
 
     // Ctrl+key as the keyboard delivers it: the thread's key state says which Ctrl key is
-    // down, TranslateMessage turns the key press into its control character.
-    static void Shortcut(HWND edit, WORD key, WORD ctrl = VK_LCONTROL) {
+    // down (and, for AltGr, the right Alt key with it), TranslateMessage turns the key press
+    // into its control character.
+    static void Shortcut(HWND edit, WORD key, WORD ctrl = VK_LCONTROL, bool altGr = false) {
         BYTE keys[256] = {};
         keys[VK_CONTROL] = 0x80;
         keys[ctrl] = 0x80;
         keys[key] = 0x80;
+        if (altGr) keys[VK_MENU] = keys[VK_RMENU] = 0x80;
         ASSERT_TRUE(SetKeyboardState(keys));
         const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
         PostMessageW(edit, WM_KEYDOWN, key, scan | 1);
@@ -224,6 +226,50 @@ TEST_F(EditFilters, RightCtrlAndTheContextMenuLeaveThePasteToTheEdit) {
     SetClipboardText(dialog, L"x/y");
     SendMessageW(accountId, WM_PASTE, 0, 0);
     EXPECT_EQ(L"x/y", Text(accountId));
+}
+
+TEST_F(EditFilters, AltGrTypesInsteadOfPastingOrCutting) {
+    // The system reports AltGr as left Ctrl + right Alt; on Czech, Slovak, Hungarian and
+    // Croatian layouts AltGr+V types "@" and AltGr+X types "#".
+    Reset(accountId, L"j.doe");
+    SetClipboardText(dialog, L"clipboard");
+    Shortcut(accountId, 'V', VK_LCONTROL, true);
+    Type(accountId, L"@");
+    EXPECT_EQ(L"j.doe@", Text(accountId)) << "nothing pasted, the typed character kept";
+    SendMessageW(accountId, EM_SETSEL, 0, 1);
+    Shortcut(accountId, 'X', VK_LCONTROL, true);
+    EXPECT_EQ(L"j.doe@", Text(accountId)) << "nothing cut";
+    EXPECT_EQ(L"clipboard", ClipboardText(dialog));
+}
+
+TEST_F(EditFilters, EachFieldKeepsItsOwnPasteFlag) {
+    // Ctrl+V in this dialog's name field raises its flag; the control character it is meant
+    // for has not arrived yet when a user types into the name field of another dialog on
+    // another thread. That typing must not be eaten by this field's flag, nor clear it.
+    SetClipboardText(dialog, L"a/b");
+    BYTE keys[256] = {};
+    keys[VK_CONTROL] = keys[VK_LCONTROL] = keys['V'] = 0x80;
+    ASSERT_TRUE(SetKeyboardState(keys));
+    SendMessageW(name, WM_KEYDOWN, 'V', 1);
+    BYTE none[256] = {};
+    SetKeyboardState(none);
+
+    std::wstring typed;
+    std::thread other([&] {
+        HWND otherDialog = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), &kTemplate.head,
+                                                      nullptr, &TestDialogProc, 0);
+        HWND otherName = CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE, 0, 0, 100, 20,
+                                         otherDialog, reinterpret_cast<HMENU>(INT_PTR{1066}),
+                                         GetModuleHandleW(nullptr), nullptr);
+        win32::InstallEditFilter(otherName, EditFilter::kName);
+        Type(otherName, L"xy");
+        typed = Text(otherName);
+        DestroyWindow(otherDialog);
+    });
+    other.join();
+    EXPECT_EQ(L"xy", typed);
+    Type(name, L"\x16jd");
+    EXPECT_EQ(L"jd", Text(name)) << "this field's flag still swallows its control character";
 }
 
 TEST_F(EditFilters, CopyAndCutWorkInTheIdFieldsOnly) {

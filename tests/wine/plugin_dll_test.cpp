@@ -1,4 +1,4 @@
-// The real x64 plug-in DLL under Wine: loaded as the driver loads it, through its exports.
+// The real plug-in DLL under Wine: loaded as the driver loads it, through its exports.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <winspool.h>
@@ -73,13 +73,15 @@ TEST_F(PluginDll, GetInfoAnswersEveryMode) {
     ASSERT_EQ(host::kSOk, plugIn->GetInfo(3, &value, 4, &needed));
     EXPECT_EQ(1u, value);
 
-    SetLastError(0);
+    SetLastError(0xDEADBEEF);
     EXPECT_EQ(host::kEFail, plugIn->GetInfo(2, &value, 4, &needed));
     EXPECT_EQ(87u, GetLastError());
+    SetLastError(0xDEADBEEF);
     EXPECT_EQ(host::kEFail, plugIn->GetInfo(1, &value, 3, &needed));
     EXPECT_EQ(122u, GetLastError());
     EXPECT_EQ(4u, needed);
     unsigned char eight[8];
+    SetLastError(0xDEADBEEF);
     EXPECT_EQ(host::kEFail, plugIn->GetInfo(4, eight, 8, &needed));
     EXPECT_EQ(50u, GetLastError());
     EXPECT_EQ(0u, needed);
@@ -94,7 +96,7 @@ TEST_F(PluginDll, QueryColorProfileNeedsThirtyTwoBytes) {
     std::memset(buffer, 0xCC, sizeof buffer);
     host::ULONG size = 31;
     host::DWORD flags = 0;
-    SetLastError(0);
+    SetLastError(0xDEADBEEF);
     EXPECT_EQ(host::kEFail, plugIn->QueryColorProfile(nullptr, nullptr, nullptr, nullptr, 0, buffer,
                                                       &size, &flags));
     EXPECT_EQ(122u, GetLastError());

@@ -1,0 +1,207 @@
+// The real DLL called the way a careless or hostile host calls it: failure counts handed on
+// as list sizes, unmatched unlocks, null and short structures, repeated and foreign sheet
+// ends, model files with absurd values, and two sheets on two threads. Nothing may crash or
+// write outside what the host handed over.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "devmode_calls.h"
+#include "model_install.h"
+#include "plugin_host.h"
+#include "sheet_host.h"
+
+namespace {
+
+constexpr DWORD kSentinel = 0xDEADBEEF;
+
+// A TALEN model whose profile asks for the 300 dpi pair and lists two billion pages.
+const hostsim::ModelSpec kHostileModel = {L"Hostile Talen H1", L"Hostile Talen H1 PS",
+                                          L"CVLH1.PPD"};
+
+class HostileHost : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(library.Load()) << "error " << GetLastError();
+        plugIn = library.CreatePlugIn();
+        ASSERT_NE(nullptr, plugIn);
+    }
+    void TearDown() override {
+        if (plugIn != nullptr) plugIn->Release();
+    }
+    void InstallHostileModel() {
+        std::wstring error;
+        ASSERT_TRUE(
+            hostsim::InstallMadeUpModel(kHostileModel,
+                                        {{L"CVLH1.PPD", "*PPD-Adobe: \"4.3\"\r\n"},
+                                         {L"CVLH1u.INI",
+                                          "[Common]\r\nCaption=Hostile TALEN H1\r\n"
+                                          "[FUNCTION]\r\nResolution300Index=1\r\n"
+                                          "[TABNUMBER]\r\nTabNumber=2000000000\r\nTab0=12\r\n"}},
+                                        &error))
+            << std::string(error.begin(), error.end());
+        printer = std::make_unique<hostsim::OpenedPrinter>(kHostileModel.printerName);
+        ASSERT_TRUE(*printer);
+    }
+
+    hostsim::PluginLibrary library;
+    host::IPrintOemUI* plugIn = nullptr;
+    std::unique_ptr<hostsim::OpenedPrinter> printer;
+};
+
+TEST_F(HostileHost, UnmatchedUnlocksNeverKeepTheModuleLoaded) {
+    void* out = nullptr;
+    ASSERT_EQ(host::kSOk, library.GetClassObject(host::kClsidPlugIn, host::kIidClassFactory, &out));
+    auto* factory = static_cast<host::ClassFactory*>(out);
+    plugIn->Release();
+    plugIn = nullptr;
+    EXPECT_EQ(host::kSOk, factory->LockServer(FALSE));
+    EXPECT_EQ(host::kSOk, factory->LockServer(FALSE));
+    EXPECT_EQ(host::kSOk, library.CanUnloadNow()) << "unlocks without locks change nothing";
+    factory->LockServer(TRUE);
+    EXPECT_EQ(host::kSFalse, library.CanUnloadNow());
+    factory->LockServer(FALSE);
+    EXPECT_EQ(host::kSOk, library.CanUnloadNow());
+    factory->Release();
+}
+
+TEST_F(HostileHost, DeviceCapabilitiesLeavesAFailedOrEmptyListAlone) {
+    InstallHostileModel();
+    // The host's list between two guard pairs.
+    LONG pairs[5][2] = {{7, 7}, {150, 150}, {300, 300}, {600, 600}, {7, 7}};
+    LONG fresh[5][2];
+    std::memcpy(fresh, pairs, sizeof pairs);
+    host::DWORD result = kSentinel;
+    // GDI_ERROR is what the driver's own query answers on failure: there is no list.
+    for (host::DWORD count : {host::kGdiError, 0u}) {
+        ASSERT_EQ(host::kSOk, plugIn->DeviceCapabilities(nullptr, printer->get(), nullptr,
+                                                         host::kDcEnumResolutions, &pairs[1],
+                                                         nullptr, nullptr, count, &result));
+        EXPECT_EQ(0, std::memcmp(fresh, pairs, sizeof pairs)) << "count " << count;
+    }
+    ASSERT_EQ(host::kSOk,
+              plugIn->DeviceCapabilities(nullptr, printer->get(), nullptr, host::kDcEnumResolutions,
+                                         &pairs[1], nullptr, nullptr, 3, &result));
+    EXPECT_EQ(300, pairs[3][0]) << "the last pair of a real list becomes 300 x 300";
+    EXPECT_EQ(7, pairs[0][1]);
+    EXPECT_EQ(7, pairs[4][0]);
+    EXPECT_EQ(kSentinel, result);
+}
+
+TEST_F(HostileHost, AHugePageCountStillOpensTheSheetAtOnce) {
+    InstallHostileModel();
+    hostsim::SheetHost sheet(plugIn, printer->get(), kHostileModel.printerName, true);
+    ASSERT_EQ(host::kSOk, sheet.Initialise());
+    EXPECT_EQ(1u, sheet.pages().size());
+    EXPECT_EQ(L"Caption", sheet.pageTitles().at(0)) << "no language file: the key itself";
+    sheet.Destroy();
+}
+
+TEST_F(HostileHost, NullAndShortStructuresAreRefusedOrIgnored) {
+    SetLastError(kSentinel);
+    EXPECT_EQ(host::kEFail, plugIn->DocumentPropertySheets(nullptr, 0));
+    EXPECT_EQ(87u, GetLastError());
+    host::PROPSHEETUI_INFO info = {};
+    info.cbSize = sizeof info;
+    info.Version = 0x0101;
+    SetLastError(kSentinel);
+    EXPECT_EQ(host::kEFail, plugIn->DevicePropertySheets(&info, 0));
+    EXPECT_EQ(87u, GetLastError());
+    info.Version = host::kPropSheetUiInfoVersion;
+    info.Reason = host::kPropSheetUiReasonInit;  // and no OEMUIPSPARAM behind lParamInit
+    EXPECT_EQ(host::kSOk, plugIn->DocumentPropertySheets(&info, 0));
+    EXPECT_EQ(0u, info.Result);
+    info.Reason = host::kPropSheetUiReasonDestroy;
+    EXPECT_EQ(host::kSOk, plugIn->DocumentPropertySheets(&info, 0));
+
+    SetLastError(kSentinel);
+    EXPECT_EQ(host::kEFail, plugIn->DevMode(host::kOemDmSize, nullptr));
+    EXPECT_EQ(87u, GetLastError());
+    // An output buffer one byte short of a record is not written at all.
+    auto record = hostsim::NewRecord();
+    EXPECT_EQ(host::kSOk, hostsim::CallDevMode(plugIn, host::kOemDmDefault, nullptr, nullptr,
+                                               record.data(), 2403)
+                              .result);
+    EXPECT_EQ(hostsim::NewRecord(), record);
+
+    host::OEMCUIPPARAM tree = {};
+    EXPECT_EQ(host::kSOk, plugIn->CommonUIProp(host::kOemCuipDocProp, nullptr));
+    SetLastError(kSentinel);
+    EXPECT_EQ(host::kEFail, plugIn->CommonUIProp(3, &tree));
+    EXPECT_EQ(87u, GetLastError());
+
+    unsigned char buffer[8];
+    SetLastError(kSentinel);
+    EXPECT_EQ(host::kEFail, plugIn->GetInfo(host::kOemGiGetSignature, buffer, 8, nullptr));
+    EXPECT_EQ(87u, GetLastError());
+    SetLastError(kSentinel);
+    EXPECT_EQ(host::kEFail, plugIn->QueryColorProfile(nullptr, nullptr, nullptr, nullptr, 0, buffer,
+                                                      nullptr, nullptr));
+    EXPECT_EQ(87u, GetLastError());
+    EXPECT_EQ(host::kSOk, plugIn->DriverEvent(host::kDriverEventDelete, 3, nullptr, 0));
+}
+
+TEST_F(HostileHost, ASecondDestroyOrAForeignSessionIsAnsweredAsNoSession) {
+    const hostsim::ModelSpec* model = hostsim::FindModel(L"Talen ColorPrint C5");
+    std::wstring error;
+    ASSERT_TRUE(hostsim::InstallModel(*model, &error));
+    hostsim::OpenedPrinter talen(model->printerName);
+    hostsim::SheetHost sheet(plugIn, talen.get(), model->printerName, true);
+    ASSERT_EQ(host::kSOk, sheet.Initialise());
+    ASSERT_NE(nullptr, sheet.param().pOEMUserData);
+    ASSERT_EQ(host::kSOk, sheet.Destroy());
+    EXPECT_EQ(1u, sheet.info().Result);
+    ASSERT_EQ(host::kSOk, sheet.Destroy());
+    EXPECT_EQ(0u, sheet.info().Result) << "the session ended with the first destroy";
+
+    std::vector<unsigned char> foreign(4096, 0x5A);
+    sheet.param().pOEMUserData = foreign.data();
+    ASSERT_EQ(host::kSOk, sheet.Destroy());
+    EXPECT_EQ(0u, sheet.info().Result);
+    EXPECT_EQ(std::vector<unsigned char>(4096, 0x5A), foreign) << "a foreign block is not ours";
+}
+
+TEST_F(HostileHost, TwoSheetsOnTwoThreads) {
+    const hostsim::ModelSpec* model = hostsim::FindModel(L"Talen ColorPrint C5");
+    std::wstring error;
+    ASSERT_TRUE(hostsim::InstallModel(*model, &error));
+    ASSERT_TRUE(hostsim::StoreLanguageCode(model->printerName, L"EN"));
+    struct Outcome {
+        host::HRESULT init = -1;
+        bool shown = false;
+        std::wstring link;
+        DWORD sessionLink = 0;
+    } outcomes[2];
+    auto run = [&](Outcome& outcome) {
+        hostsim::OpenedPrinter talen(model->printerName);
+        hostsim::SheetHost sheet(plugIn, talen.get(), model->printerName, true);
+        outcome.init = sheet.Initialise();
+        std::memcpy(&outcome.sessionLink, sheet.record().data() + 248, 4);
+        if (sheet.pages().size() == 1) {
+            outcome.shown = sheet.ShowPage(0, [&](HWND, HWND page) {
+                wchar_t text[64] = {};
+                GetDlgItemTextW(page, 1212, text, 64);
+                outcome.link = text;
+            });
+        }
+        sheet.Destroy();
+    };
+    std::thread first(run, std::ref(outcomes[0]));
+    std::thread second(run, std::ref(outcomes[1]));
+    first.join();
+    second.join();
+    for (const Outcome& outcome : outcomes) {
+        EXPECT_EQ(host::kSOk, outcome.init);
+        EXPECT_TRUE(outcome.shown);
+        EXPECT_EQ(L"Talen Support", outcome.link);
+        EXPECT_NE(0u, outcome.sessionLink);
+    }
+    EXPECT_NE(outcomes[0].sessionLink, outcomes[1].sessionLink);
+}
+
+}  // namespace
