@@ -1,6 +1,7 @@
 #!/bin/bash
-# Builds all three presets and runs every test: the native unit tests (sanitized), the
-# x86 DLL's export/import check, and the x64 DLL's Wine tests. Ends with one line:
+# Builds all three presets and runs every test: the native unit tests (sanitized), and for
+# the x86 and the x64 DLL the export/import check and the Wine tests, each build in its own
+# Wine prefix. Ends with one line:
 # "total: N passed, N failed".
 set -u
 cd "$(dirname "$0")/.."
