@@ -73,6 +73,11 @@ target_link_libraries(host_simulator PRIVATE host_sim)
 target_link_options(host_simulator PRIVATE ${STATIC_RUNTIME} -municode)
 add_dependencies(host_simulator plugin_dll)
 
+# --- The Wine desktop holder (tools/wine-server.sh) ----------------------------------------
+add_executable(wine_desktop tools/wine_desktop.cpp)
+target_compile_options(wine_desktop PRIVATE ${PLUGIN_WARNINGS})
+target_link_options(wine_desktop PRIVATE ${STATIC_RUNTIME})
+
 # --- Wine tests ---------------------------------------------------------------------------
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)

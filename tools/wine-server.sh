@@ -30,6 +30,20 @@ start() { # start BUILD_DIR
     fi
     # Warm: the background services start here, with /dev/null as their streams.
     "$run" cmd /c ver > /dev/null 2>&1 < /dev/null
+    # The desktop, held open until the server ends (see tools/wine_desktop.cpp). Its
+    # process says on a FIFO when the desktop is up; its streams are otherwise /dev/null.
+    holder="$1/bin/wine_desktop.exe"
+    if [ -f "$holder" ]; then
+        fifo="$WINEPREFIX.desktop-fifo"
+        rm -f "$fifo" && mkfifo "$fifo"
+        "$run" "$holder" > "$fifo" 2> /dev/null < /dev/null &
+        read -r ready < "$fifo" || true
+        rm -f "$fifo"
+        case ${ready:-} in
+            "desktop ready"*) ;; # the line ends in CR LF
+            *) echo "$0: $1: no desktop holder: each Wine test waits 1 s more" >&2 ;;
+        esac
+    fi
 }
 
 stop() { # stop BUILD_DIR
