@@ -1,19 +1,23 @@
 # The two commands. Each first installs what is missing on a fresh Debian machine.
+# make demo ARCH=x86 runs the demo with the x86 plug-in (default: x64).
 .PHONY: test demo deps build clean
+
+ARCH ?= x64
+JOBS := $(shell nproc)
 
 test: deps
 	tools/run-tests.sh
 
 demo: deps
-	tools/demo.sh
+	tools/demo.sh $(ARCH)
 
 deps:
 	tools/ensure-deps.sh
 
 build: deps
-	cmake --preset native && cmake --build --preset native -j
-	cmake --preset windows-x86 && cmake --build --preset windows-x86 -j
-	cmake --preset windows-x64 && cmake --build --preset windows-x64 -j
+	cmake --preset native && cmake --build --preset native -j $(JOBS)
+	cmake --preset windows-x86 && cmake --build --preset windows-x86 -j $(JOBS)
+	cmake --preset windows-x64 && cmake --build --preset windows-x64 -j $(JOBS)
 
 clean:
 	rm -rf build

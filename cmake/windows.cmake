@@ -1,14 +1,18 @@
 # Windows builds (mingw-w64): the plug-in DLL, the host simulator and the Wine tests.
 enable_language(RC)
 
+# Each build runs its programs under the Wine loader of its own width, in a prefix of that
+# width: the x86 prefix is a 32-bit Windows (as the x86 driver's host is), not WoW64.
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(MANIFEST_ARCH amd64)
   set(PE_MAGIC pe32+)
-  set(RUNS_HERE ON)   # only 64-bit Windows programs run under this machine's Wine
+  set(WINE_LOADER /usr/lib/wine/wine64)
+  set(WINE_ARCH win64)
 else()
   set(MANIFEST_ARCH x86)
   set(PE_MAGIC pe32)
-  set(RUNS_HERE OFF)
+  set(WINE_LOADER /usr/lib/wine/wine)
+  set(WINE_ARCH win32)
 endif()
 
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
@@ -17,13 +21,11 @@ set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 # Static C++ and gcc runtimes: the DLL and the programs import system DLLs only.
 set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 
-if(RUNS_HERE)
-  set(WINE_PREFIX_DIR ${CMAKE_BINARY_DIR}/wineprefix)
-  configure_file(${CMAKE_SOURCE_DIR}/tools/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run.sh
-                 @ONLY FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
-                 GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run.sh)
-endif()
+set(WINE_PREFIX_DIR ${CMAKE_BINARY_DIR}/wineprefix)
+configure_file(${CMAKE_SOURCE_DIR}/tools/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run.sh
+               @ONLY FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
+               GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run.sh)
 
 # --- The plug-in DLL ----------------------------------------------------------------------
 set(PLUGIN_MANIFEST ${CMAKE_BINARY_DIR}/plugin.manifest)
@@ -78,6 +80,11 @@ target_link_libraries(host_simulator PRIVATE host_sim)
 target_link_options(host_simulator PRIVATE ${STATIC_RUNTIME} -municode)
 add_dependencies(host_simulator plugin_dll)
 
+# --- The Wine desktop holder (tools/wine-server.sh) ----------------------------------------
+add_executable(wine_desktop tools/wine_desktop.cpp)
+target_compile_options(wine_desktop PRIVATE ${PLUGIN_WARNINGS})
+target_link_options(wine_desktop PRIVATE ${STATIC_RUNTIME})
+
 # --- Wine tests ---------------------------------------------------------------------------
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
@@ -96,9 +103,7 @@ target_compile_definitions(wine_tests PRIVATE
 target_link_options(wine_tests PRIVATE ${STATIC_RUNTIME})
 add_dependencies(wine_tests plugin_dll)
 
-if(RUNS_HERE)
-  include(GoogleTest)
-  gtest_discover_tests(wine_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-                       WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
-                       PROPERTIES RESOURCE_LOCK wineprefix)
-endif()
+include(GoogleTest)
+gtest_discover_tests(wine_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+                     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
+                     PROPERTIES RESOURCE_LOCK wineprefix)

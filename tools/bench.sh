@@ -14,9 +14,9 @@ echo "== native, counting fakes"
 build/bench/devmode_bench $((iterations * 10))
 
 cmake --preset windows-x64 > /dev/null
-cmake --build --preset windows-x64 -j "$(nproc)" --target host_simulator > /dev/null
-tools/wine-server.sh start
-trap '"$top/tools/wine-server.sh" stop' EXIT
+cmake --build --preset windows-x64 -j "$(nproc)" --target host_simulator wine_desktop > /dev/null
+tools/wine-server.sh start build/windows-x64
+trap '"$top/tools/wine-server.sh" stop build/windows-x64' EXIT
 cd build/windows-x64/bin
 echo "== Wine, real DLL"
 ../wine-run.sh host_simulator.exe bench "$iterations" | grep -v '^  Dll\|^Loaded'

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Installs what the build and the tests need on a fresh Debian machine; does nothing when
-# everything is there already. Runs apt-get update at most once.
+# everything is there already. Runs apt-get update once (twice when the first
+# update or install fails).
 set -e
 missing=""
 need() { # need PACKAGE PATH-THAT-PROVES-IT
@@ -14,6 +15,8 @@ need libgtest-dev /usr/include/gtest/gtest.h
 need g++-mingw-w64-i686-posix /usr/bin/i686-w64-mingw32-g++-posix
 need g++-mingw-w64-x86-64-posix /usr/bin/x86_64-w64-mingw32-g++-posix
 need wine64 /usr/lib/wine/wine64
+# The loader of 32-bit Windows programs, for the x86 build's Wine tests.
+need wine32:i386 /usr/lib/wine/wine
 need xvfb /usr/bin/xvfb-run
 need clang-format /usr/bin/clang-format
 need git /usr/bin/git
@@ -21,5 +24,17 @@ need git /usr/bin/git
 echo "installing:$missing"
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
-$SUDO apt-get update -q
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends $missing
+case "$missing " in
+    *" wine32:i386 "*)
+        # i386 packages come from the same mirror once dpkg knows the architecture.
+        dpkg --print-foreign-architectures | grep -qx i386 || $SUDO dpkg --add-architecture i386
+        ;;
+esac
+install() {
+    $SUDO apt-get update -q &&
+        DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends $missing
+}
+# A mirror caught while it updates can serve index files that do not match each other
+# (apt-get update fails, or the install finds no consistent set): one more try a little
+# later gets a consistent set.
+install || { echo "apt-get failed; once more in 10 s" && sleep 10 && install; }

@@ -1,6 +1,7 @@
 #!/bin/bash
-# Builds all three presets and runs every test: the native unit tests (sanitized), the
-# x86 DLL's export/import check, and the x64 DLL's Wine tests. Ends with one line:
+# Builds all three presets and runs every test: the native unit tests (sanitized), and for
+# the x86 and the x64 DLL the export/import check and the Wine tests, each build in its own
+# Wine prefix with its own persistent server. Ends with one line:
 # "total: N passed, N failed".
 set -u
 cd "$(dirname "$0")/.."
@@ -15,6 +16,8 @@ for preset in native windows-x86 windows-x64; do
 done
 echo "== build time: $(( $(date +%s) - start )) s"
 
+# Both prefixes' servers (build/windows-x86 and build/windows-x64), up and warm before
+# CTest discovers the Wine tests, and ended however this script ends.
 tools/wine-server.sh start
 trap 'tools/wine-server.sh stop' EXIT
 

@@ -1,4 +1,5 @@
-// The real plug-in DLL under Wine: loaded as the driver loads it, through its exports.
+// The real plug-in DLL under Wine (x86 or x64, the width of this program): loaded as the
+// driver loads it, through its exports.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <winspool.h>
@@ -177,10 +178,17 @@ TEST_F(PluginDll, CarriesItsVersionRecordAndManifest) {
         static_cast<const char*>(LockResource(LoadResource(library.module(), found)));
     const std::string text(manifest, SizeofResource(library.module(), found));
     EXPECT_NE(std::string::npos,
-              text.find("name=\"Vantora.Printing.PSDriver\" version=\"5.1.0.0\""));
-    EXPECT_NE(std::string::npos, text.find("processorArchitecture=\"amd64\""));
+              text.find("name=\"Vantora.Printing.PSDriver\" version=\"5.1.0.0\""))
+        << text;
+    // The identities name the DLL's own processor: Windows binds no common controls of
+    // another one.
+    const std::string own = sizeof(void*) == 8 ? "amd64" : "x86";
+    const std::string other = sizeof(void*) == 8 ? "x86" : "amd64";
+    EXPECT_NE(std::string::npos, text.find("processorArchitecture=\"" + own + "\"")) << text;
+    EXPECT_EQ(std::string::npos, text.find("processorArchitecture=\"" + other + "\"")) << text;
     EXPECT_NE(std::string::npos,
-              text.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""));
+              text.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""))
+        << text;
 }
 
 }  // namespace
