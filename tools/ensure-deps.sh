@@ -19,6 +19,8 @@ need wine64 /usr/lib/wine/wine64
 need wine32:i386 /usr/lib/wine/wine
 need xvfb /usr/bin/xvfb-run
 need clang-format /usr/bin/clang-format
+# Caption glyphs and Windows-like text sizes in the pictures of dialogs.
+need fonts-wine /usr/share/wine/fonts/tahoma.ttf
 need git /usr/bin/git
 [ -z "$missing" ] && exit 0
 echo "installing:$missing"
