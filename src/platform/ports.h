@@ -170,6 +170,11 @@ class SystemInfo {
     virtual std::u16string SystemDirectory() const = 0;
     // ExpandEnvironmentStringsW; the text unchanged when it cannot be expanded.
     virtual std::u16string ExpandEnvironment(std::u16string_view text) const = 0;
+    // GetUserNameW into a buffer of `units` characters with its terminator; empty when the
+    // name does not fit or cannot be had.
+    virtual std::u16string UserName(std::uint32_t units) const = 0;
+    // GetSystemTime: year, month, day of week, day, hour, minute, second, milliseconds.
+    virtual void SystemTime(std::uint16_t (&fields)[8]) const = 0;
 };
 
 // The HTML Help control. Null answers when it cannot be had.

@@ -142,6 +142,7 @@ inline constexpr LONG kCpsuiCancel = 0;
 inline constexpr LONG kCpsuiOk = 1;
 
 // OPTITEM::Flags bits.
+inline constexpr DWORD kOptifCollapse = 0x00000001;
 inline constexpr DWORD kOptifHide = 0x00000002;
 inline constexpr DWORD kOptifCallback = 0x00000004;
 inline constexpr DWORD kOptifChanged = 0x00000008;
@@ -149,6 +150,27 @@ inline constexpr DWORD kOptifDisabled = 0x00000020;
 
 // OPTPARAM::Flags bits.
 inline constexpr BYTE kOptpfHide = 0x01;
+
+// OPTTYPE::Type, OPTTYPE::Style and OPTPARAM::Style of a push button that calls back.
+inline constexpr BYTE kTvotPushButton = 8;
+inline constexpr WORD kOtsPushEnableAlways = 0x0080;
+inline constexpr BYTE kPushButtonTypeCallback = 1;
+inline constexpr ULONG_PTR kIdiCpsuiRunDialog = 64074;
+
+// CPSUICBPARAM::Reason values and the answers of item callbacks.
+inline constexpr WORD kCpsuicbReasonSelChanged = 0;
+inline constexpr WORD kCpsuicbReasonPushButton = 1;
+inline constexpr WORD kCpsuicbReasonExtPush = 5;
+inline constexpr WORD kCpsuicbReasonApplyNow = 6;
+inline constexpr WORD kCpsuicbReasonOptItemSetFocus = 7;
+inline constexpr WORD kCpsuicbReasonSetActive = 10;
+inline constexpr WORD kCpsuicbReasonKillActive = 11;
+inline constexpr LONG kCpsuicbActionNone = 0;
+inline constexpr LONG kCpsuicbActionOptifChanged = 1;
+inline constexpr LONG kCpsuicbActionReinitItems = 2;
+
+// DEVMODEW::dmCollate.
+inline constexpr short kDmCollateTrue = 1;
 
 // OPTITEM::DMPubID values: the public DEVMODEW fields an item stands for.
 inline constexpr BYTE kDmPubCopiesCollate = 3;
@@ -282,6 +304,9 @@ struct CPSUICBPARAM {
     ULONG_PTR UserData;
     ULONG_PTR Result;
 };
+
+// The callback of a push-button item (PUSHBUTTON_TYPE_CALLBACK): OPTPARAM::pData holds it.
+using PushButtonProc = LONG(HOST_CALL*)(CPSUICBPARAM* pCPSUICBParam);
 
 // The property sheet service's entry point, handed to page callbacks in PROPSHEETUI_INFO.
 using PFNCOMPROPSHEET = LONG_PTR(HOST_CALL*)(HANDLE hComPropSheet, DWORD Function, LPARAM lParam1,

@@ -23,8 +23,13 @@ class ProcessState {
     // `adapters` are the platform's ports. Without a help service among them the state's
     // own serves, built on the registry, system and module-loading ports.
     explicit ProcessState(const platform::Platform& adapters);
+    ~ProcessState();
     ProcessState(const ProcessState&) = delete;
     ProcessState& operator=(const ProcessState&) = delete;
+
+    // The state the host's context-free callbacks (the document tree callback, the push
+    // buttons' callbacks) work with: the one made last, while it lives.
+    static ProcessState* ForCallbacks() noexcept;
 
     const platform::Platform& ports() const { return ports_; }
 

@@ -19,6 +19,7 @@ inline constexpr std::size_t kHelpTopicUnits = 50;
 inline constexpr std::size_t kMaxHelpTopics = 200;
 inline constexpr std::size_t kMaxPrintModes = 6;
 inline constexpr std::size_t kMaxResolutions = 10;
+inline constexpr std::size_t kPrintAtUnits = 128;
 
 // One filed context-help topic: a control id and its topic.
 struct HelpTopic {
@@ -98,7 +99,18 @@ struct UiSession {
     std::int32_t resolution300Index;
     std::int32_t quality300Index;
     std::uint32_t sessionLink;  // key of this session in the live-session table, or 0
+    // Print and Hold working state: the mode and store flag of the open dialog, and the
+    // delayed-print time kept from one opening of the dialog to the next.
+    std::int16_t printMode;
+    std::int16_t storeFlag;
+    char16_t printAtText[kPrintAtUnits];
 };
+
+// The sheet's parameter block, when the session belongs to a property sheet; null for a
+// tree session.
+inline host::OEMUIPSPARAM* SheetParams(const UiSession& session) {
+    return static_cast<host::OEMUIPSPARAM*>(const_cast<void*>(session.hostParams));
+}
 
 // Owns a session placed on a host heap (the host's plug-in heap, or the process heap for a
 // null handle): the session is built in a zero-filled block and, when the owner lets go of

@@ -92,6 +92,9 @@ class Controls {
     virtual void* CreateTooltips(bool rightToLeft) = 0;
     virtual void AddTooltip(void* tooltips, const ChildControl& child,
                             std::u16string_view text) = 0;
+    // The dialog-owned tool of static control `id` covers the control where it now is when
+    // `visible`, nothing otherwise (a hidden static must not show its tip).
+    virtual void UpdateTooltipArea(void* tooltips, int id, bool visible) = 0;
 
     // Replaces an edit field's window procedure with one of the input filters.
     virtual void InstallEditFilter(int id, EditFilter filter) = 0;

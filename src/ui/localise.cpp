@@ -179,6 +179,7 @@ void StartDialog(const platform::Platform& platform, Controls& controls,
         controls.RemoveHelpButton();
     }
     session.tooltipWindow = controls.CreateTooltips(IsRightToLeft(platform));
+    RegisterHelpTopic(session, u"Caption", nullptr, templateId);
     LocaliseDialog(controls, session);
 }
 

@@ -31,8 +31,9 @@ void RegisterHelpTopic(profile::UiSession& session, const char16_t* text,
 // Opens the filed topic of a control; true when a help window is open.
 bool ShowControlHelp(platform::HelpService* help, profile::UiSession& session, int controlId);
 
-// The common start of every plug-in dialog: caption from the section's "Caption", no
-// title-bar help button on systems after version 5, tooltips, and the walk.
+// The common start of every modal plug-in dialog: caption from the section's "Caption", no
+// title-bar help button on systems after version 5, tooltips, the dialog-level help topic
+// (filed under the template id), and the walk.
 void StartDialog(const platform::Platform& platform, Controls& controls,
                  profile::UiSession& session, int templateId, const char16_t* dialogName);
 

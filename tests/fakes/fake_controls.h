@@ -23,6 +23,7 @@ class FakeControls final : public ui::Controls {
         int low = 0, high = 0, position = 0;
         ui::DateTime dateTime{};
         bool hasDateTime = false;
+        bool tooltipShown = true;
         std::vector<std::u16string> tooltips;
         bool filtered = false;
         ui::EditFilter filter = ui::EditFilter::kName;
@@ -106,6 +107,9 @@ class FakeControls final : public ui::Controls {
     void AddTooltip(void* tooltips, const ui::ChildControl& child,
                     std::u16string_view text) override {
         if (tooltips != nullptr) Get(child.id).tooltips.emplace_back(text);
+    }
+    void UpdateTooltipArea(void* tooltips, int id, bool visible) override {
+        if (tooltips != nullptr) Get(id).tooltipShown = visible;
     }
     void InstallEditFilter(int id, ui::EditFilter filter) override {
         Get(id).filtered = true;

@@ -367,6 +367,15 @@ class FakeSystemInfo final : public platform::SystemInfo {
         return out;
     }
 
+    std::u16string UserName(std::uint32_t units) const override {
+        return userName.size() < units ? userName : std::u16string();
+    }
+    void SystemTime(std::uint16_t (&fields)[8]) const override {
+        for (int i = 0; i < 8; ++i) fields[i] = now[i];
+    }
+
+    std::u16string userName = u"jdoe";
+    std::uint16_t now[8] = {2024, 3, 2, 5, 9, 15, 30, 500};  // Tuesday 5 March 2024, 09:15:30
     std::uint16_t userLangId = 0x0409;
     std::uint16_t systemLangId = 0x0409;
     std::uint32_t windowsMajor = 10;

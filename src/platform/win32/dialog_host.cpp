@@ -407,6 +407,20 @@ void Win32Controls::AddTooltip(void* tooltips, const ui::ChildControl& child,
     SendMessageW(static_cast<HWND>(tooltips), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
+void Win32Controls::UpdateTooltipArea(void* tooltips, int id, bool visible) {
+    if (tooltips == nullptr) return;
+    TTTOOLINFOW tool = {};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = dialog_;
+    tool.uId = static_cast<UINT_PTR>(id);
+    if (visible) {
+        HWND control = GetDlgItem(dialog_, id);
+        GetWindowRect(control, &tool.rect);
+        MapWindowPoints(nullptr, dialog_, reinterpret_cast<POINT*>(&tool.rect), 2);
+    }
+    SendMessageW(static_cast<HWND>(tooltips), TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
 void Win32Controls::InstallEditFilter(int id, ui::EditFilter filter) {
     win32::InstallEditFilter(GetDlgItem(dialog_, id), filter);
 }

@@ -82,6 +82,7 @@ class Win32Controls final : public ui::Controls {
     void* CreateTooltips(bool rightToLeft) override;
     void AddTooltip(void* tooltips, const ui::ChildControl& child,
                     std::u16string_view text) override;
+    void UpdateTooltipArea(void* tooltips, int id, bool visible) override;
     void InstallEditFilter(int id, ui::EditFilter filter) override;
     int MessageBox(std::u16string_view text, std::u16string_view caption,
                    std::uint32_t flags) override;

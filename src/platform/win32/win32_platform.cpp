@@ -286,6 +286,23 @@ std::u16string Win32SystemInfo::ExpandEnvironment(std::u16string_view text) cons
     return std::u16string(expanded.begin(), expanded.end());
 }
 
+std::u16string Win32SystemInfo::UserName(std::uint32_t units) const {
+    if (units == 0 || units > 1024) return {};
+    std::wstring name(units, L'\0');
+    DWORD size = units;
+    if (!GetUserNameW(name.data(), &size)) return {};
+    name.resize(wcsnlen(name.c_str(), units));
+    return std::u16string(name.begin(), name.end());
+}
+
+void Win32SystemInfo::SystemTime(std::uint16_t (&fields)[8]) const {
+    SYSTEMTIME t = {};
+    GetSystemTime(&t);
+    const WORD values[8] = {t.wYear, t.wMonth,  t.wDayOfWeek, t.wDay,
+                            t.wHour, t.wMinute, t.wSecond,    t.wMilliseconds};
+    for (int i = 0; i < 8; ++i) fields[i] = values[i];
+}
+
 std::intptr_t Win32SheetPages::AddPage(void* sheetFunction, void* sheet, int templateId,
                                        std::u16string_view title,
                                        platform::PresenterFactory factory) {

@@ -93,6 +93,8 @@ class Win32SystemInfo final : public platform::SystemInfo {
     std::uint32_t CurrentThreadId() const override { return GetCurrentThreadId(); }
     std::u16string SystemDirectory() const override;
     std::u16string ExpandEnvironment(std::u16string_view text) const override;
+    std::u16string UserName(std::uint32_t units) const override;
+    void SystemTime(std::uint16_t (&fields)[8]) const override;
 };
 
 // Pages are described with the plug-in's dialog procedure; each page keeps a binding (its
