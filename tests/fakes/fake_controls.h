@@ -2,6 +2,7 @@
 // items, tooltips and message boxes recorded.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -62,7 +63,10 @@ class FakeControls final : public ui::Controls {
     }
     void EnableChild(void* child, bool enable) override { ByHandle(child).enabled = enable; }
     std::u16string Text(int id) override { return Get(id).info.text; }
-    void SetText(int id, std::u16string_view text) override { Get(id).info.text = text; }
+    void SetText(int id, std::u16string_view text) override {
+        Get(id).info.text = text;
+        if (onSetText) onSetText(id);
+    }
     void Show(int id, bool show) override { Get(id).visible = show; }
     void Enable(int id, bool enable) override { Get(id).enabled = enable; }
     bool IsEnabled(int id) override { return Get(id).enabled; }
@@ -130,6 +134,9 @@ class FakeControls final : public ui::Controls {
     int messageAnswer = ui::kIdOk;
     int beeps = 0;
     std::map<std::uintptr_t, std::uint32_t> timers;  // running timers and their periods
+    // Runs after every SetText, as a real edit reports a written text to its dialog at once
+    // (EN_CHANGE) before the write returns.
+    std::function<void(int id)> onSetText;
 
   private:
     Control& ByHandle(void* handle) {
