@@ -1,15 +1,20 @@
-// The Win32 adapters in-process under Wine: the help service finding and loading its control
-// through the real class key and loader.
+// The Win32 adapters in-process under Wine, against the real registry, loader and spooler:
+// the help service finding and loading its control through the class key, raw jobs that
+// always end their document, and the module's activation context made on first use.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <winspool.h>
+
 #include <atomic>
 #include <cwctype>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "fake_help/fake_help.h"
+#include "model_install.h"
 #include "platform/win32/owners.h"
 #include "platform/win32/win32_platform.h"
 #include "plugin/help_library.h"
@@ -225,6 +230,154 @@ TEST_F(AdapterHelp, TwoThreadsAskingDuringTheFirstLoadBothReachTheControl) {
     EXPECT_EQ(fakehelp::Answer(), answers[0]);
     EXPECT_EQ(fakehelp::Answer(), answers[1]);
     EXPECT_EQ(2, RecordOf(fakePath).calls);
+}
+
+// --- Raw jobs on the spooler -----------------------------------------------------------------
+
+void EndDocument(HANDLE printer) { EndDocPrinter(printer); }
+// A document started directly with StartDocPrinterW, ended with the owner.
+using StartedDocument = win32::UniqueAny<HANDLE, &EndDocument>;
+
+void CloseFile(HANDLE file) { CloseHandle(file); }
+// An open file, held as null when absent (CreateFileW's INVALID_HANDLE_VALUE is not kept).
+using UniqueFile = win32::UniqueAny<HANDLE, &CloseFile>;
+
+std::vector<unsigned char> FileBytes(const std::wstring& path) {
+    std::vector<unsigned char> bytes;
+    const HANDLE opened = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) return bytes;
+    UniqueFile file(opened);
+    unsigned char buffer[256];
+    DWORD read = 0;
+    while (ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read != 0) {
+        bytes.insert(bytes.end(), buffer, buffer + read);
+    }
+    return bytes;
+}
+
+// The TALEN sample printer (on FILE:); jobs go to files in the temporary folder.
+class AdapterRawJobs : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const hostsim::ModelSpec* model = hostsim::FindModel(L"Talen ColorPrint C5");
+        ASSERT_NE(nullptr, model);
+        std::wstring error;
+        ASSERT_TRUE(hostsim::InstallModel(*model, &error)) << Narrow(error);
+        printer = std::make_unique<hostsim::OpenedPrinter>(model->printerName);
+        ASSERT_TRUE(*printer);
+        wchar_t temp[MAX_PATH] = {};
+        ASSERT_NE(0u, GetTempPathW(MAX_PATH, temp));
+        const std::wstring stem =
+            std::wstring(temp) + L"cvl-rawjob-" + std::to_wstring(GetCurrentProcessId());
+        firstFile = stem + L"-1.prn";
+        secondFile = stem + L"-2.prn";
+        DeleteFileW(firstFile.c_str());
+        DeleteFileW(secondFile.c_str());
+        removeFirst.reset(firstFile.c_str());
+        removeSecond.reset(secondFile.c_str());
+    }
+
+    static std::u16string U16(const std::wstring& s) { return {s.begin(), s.end()}; }
+
+    std::unique_ptr<hostsim::OpenedPrinter> printer;
+    win32::Win32RawJobs jobs;
+    std::wstring firstFile;
+    std::wstring secondFile;
+    FileScope removeFirst;
+    FileScope removeSecond;
+};
+
+TEST_F(AdapterRawJobs, TheBytesLandInTheOutputFileAndTheOwnerEndsTheDocument) {
+    std::vector<unsigned char> bytes(48);
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<unsigned char>(0xA5 ^ i);
+    {
+        std::uint32_t error = kSentinel;
+        auto job = jobs.Start(printer->get(), u"Adapter raw job", U16(firstFile), &error);
+        ASSERT_NE(nullptr, job) << "error " << error;
+
+        // While its document is open the printer takes no other: the failure is reported.
+        std::uint32_t busy = kSentinel;
+        EXPECT_EQ(nullptr, jobs.Start(printer->get(), u"Too early", U16(secondFile), &busy));
+        EXPECT_NE(kSentinel, busy);
+        EXPECT_NE(0u, busy);
+
+        std::uint32_t written = kSentinel;
+        EXPECT_TRUE(job->Write(bytes.data(), static_cast<std::uint32_t>(bytes.size()), &written));
+        EXPECT_EQ(48u, written);
+    }
+    EXPECT_EQ(bytes, FileBytes(firstFile)) << "the job's file does not hold exactly its bytes";
+
+    std::uint32_t error = kSentinel;
+    auto next = jobs.Start(printer->get(), u"Adapter raw job 2", U16(secondFile), &error);
+    EXPECT_NE(nullptr, next) << "the first document was not ended: error " << error;
+}
+
+TEST_F(AdapterRawJobs, AnOwnerGoneWithoutWritingStillEndsItsDocument) {
+    {
+        std::uint32_t error = kSentinel;
+        auto job = jobs.Start(printer->get(), u"Nothing written", U16(firstFile), &error);
+        ASSERT_NE(nullptr, job) << "error " << error;
+    }
+    DOC_INFO_1W info = {};
+    wchar_t name[] = L"After the empty job";
+    wchar_t raw[] = L"RAW";
+    info.pDocName = name;
+    info.pOutputFile = secondFile.data();
+    info.pDatatype = raw;
+    SetLastError(kSentinel);
+    StartedDocument document;
+    if (StartDocPrinterW(printer->get(), 1, reinterpret_cast<BYTE*>(&info)) != 0) {
+        document.reset(printer->get());
+    }
+    EXPECT_TRUE(document) << "the empty job's document is still open: error " << GetLastError();
+}
+
+// --- The module's activation context ---------------------------------------------------------
+
+// The activation context that redirects comctl32.dll among those active: the one made from a
+// manifest that asks for the common controls 6. Null when none does.
+HANDLE CommonControlsContext() {
+    ACTCTX_SECTION_KEYED_DATA data = {};
+    data.cbSize = sizeof data;
+    if (!FindActCtxSectionStringW(FIND_ACTCTX_SECTION_KEY_RETURN_HACTCTX, nullptr,
+                                  ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION, L"comctl32.dll",
+                                  &data)) {
+        return nullptr;
+    }
+    // The search added a reference; only the handle's identity is wanted.
+    win32::UniqueActCtx found(data.hActCtx);
+    return found.get();
+}
+
+TEST(AdapterModule, TheActivationContextIsMadeOnFirstUseFromTheManifest) {
+    SetLastError(kSentinel);
+    win32::UniqueModule dll(LoadLibraryW((ProgramFolder() + PLUGIN_DLL_NAME).c_str()));
+    ASSERT_TRUE(dll) << "error " << GetLastError();
+    win32::Win32Module module;
+    module.Attach(dll.get());
+    EXPECT_EQ(dll.get(), module.Handle());
+    EXPECT_FALSE(module.ContextMade()) << "a context was made when the module was attached";
+
+    void* context = module.ActivationContext();
+    ASSERT_NE(nullptr, context);
+    EXPECT_TRUE(module.ContextMade());
+    EXPECT_EQ(context, module.ActivationContext()) << "a second context was made";
+
+    // The context is the one of the DLL's manifest: activated, it brings the common
+    // controls 6, which nothing else in this program asks for.
+    ASSERT_EQ(nullptr, CommonControlsContext());
+    {
+        ULONG_PTR cookie = 0;
+        SetLastError(kSentinel);
+        ASSERT_TRUE(ActivateActCtx(context, &cookie)) << "error " << GetLastError();
+        win32::ActivationScope active(cookie);
+        EXPECT_EQ(context, CommonControlsContext());
+    }
+
+    module.Detach();
+    EXPECT_FALSE(module.ContextMade());
+    EXPECT_EQ(nullptr, module.Handle());
 }
 
 }  // namespace
