@@ -103,6 +103,17 @@ target_compile_definitions(wine_tests PRIVATE
 target_link_options(wine_tests PRIVATE ${STATIC_RUNTIME})
 add_dependencies(wine_tests plugin_dll)
 
+# Stand-ins for the HTML Help control, beside wine_tests.exe: fakehelp.dll has the help
+# entry (ordinal 15) and records its calls; nohelp.dll lacks the entry.
+foreach(stand_in fakehelp nohelp)
+  add_library(${stand_in} SHARED tests/wine/fake_help/${stand_in}.cpp
+                                 tests/wine/fake_help/${stand_in}.def)
+  set_target_properties(${stand_in} PROPERTIES PREFIX "")
+  target_compile_options(${stand_in} PRIVATE ${PLUGIN_WARNINGS})
+  target_link_options(${stand_in} PRIVATE ${STATIC_RUNTIME} -Wl,--enable-stdcall-fixup)
+  add_dependencies(wine_tests ${stand_in})
+endforeach()
+
 include(GoogleTest)
 gtest_discover_tests(wine_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
                      WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin

@@ -1,0 +1,767 @@
+// The Win32 adapters in-process under Wine, against the real registry, loader, spooler,
+// user32 and common controls: the help service finding and loading its control through the
+// class key, raw jobs that always end their document, the module's activation context made
+// on first use, and the one dialog procedure that turns window messages into presenter
+// events and carries the presenters' answers back.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+#include <winspool.h>
+
+#include <atomic>
+#include <cwctype>
+#include <functional>
+#include <memory>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "fake_help/fake_help.h"
+#include "model_install.h"
+#include "platform/win32/dialog_host.h"
+#include "platform/win32/owners.h"
+#include "platform/win32/win32_platform.h"
+#include "plugin/help_library.h"
+#include "ui/dialog_ids.h"
+#include "ui/presenter.h"
+
+namespace {
+
+constexpr DWORD kSentinel = 0xDEADBEEF;
+
+// The folder of this program, where the build puts the plug-in DLL and the stand-ins, with
+// its trailing "\".
+std::wstring ProgramFolder() {
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const std::wstring program(path, length);
+    return program.substr(0, program.find_last_of(L'\\') + 1);
+}
+
+std::wstring Lower(std::wstring text) {
+    for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
+    return text;
+}
+
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+std::wstring Variable(const wchar_t* name) {
+    wchar_t value[64] = {};
+    GetEnvironmentVariableW(name, value, 64);
+    return value;
+}
+
+// Scopes that undo what a test set up: an environment variable, a file.
+void ClearVariable(const wchar_t* name) { SetEnvironmentVariableW(name, nullptr); }
+using VariableScope = win32::UniqueAny<const wchar_t*, &ClearVariable>;
+void RemoveFile(const wchar_t* path) { DeleteFileW(path); }
+using FileScope = win32::UniqueAny<const wchar_t*, &RemoveFile>;
+
+// --- The help service over the real registry and loader ------------------------------------
+
+constexpr wchar_t kHelpClassKey[] =
+    L"CLSID\\{ADB880A6-D8FF-11CF-9377-00AA003B7A11}\\InprocServer32";
+
+// What the stand-in control has recorded; calls is -1 when the library is not loaded.
+fakehelp::Record RecordOf(const std::wstring& path) {
+    fakehelp::Record record;
+    record.calls = -1;
+    HMODULE fake = GetModuleHandleW(path.c_str());
+    if (fake == nullptr) return record;
+    auto calls = reinterpret_cast<fakehelp::CallsFn>(
+        reinterpret_cast<void*>(GetProcAddress(fake, "FakeHelpCalls")));
+    if (calls != nullptr) calls(&record);
+    return record;
+}
+
+// A registry value's type and bytes; REG_NONE with no bytes stands for a missing value.
+struct RegistryValue {
+    DWORD type = REG_NONE;
+    std::vector<BYTE> bytes;
+};
+
+// False when the value is missing or cannot be read.
+bool ReadValue(HKEY key, const wchar_t* name, RegistryValue* value) {
+    DWORD size = 0;
+    if (RegQueryValueExW(key, name, nullptr, &value->type, nullptr, &size) != ERROR_SUCCESS) {
+        return false;
+    }
+    value->bytes.resize(size);
+    if (RegQueryValueExW(key, name, nullptr, &value->type, value->bytes.data(), &size) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    value->bytes.resize(size);
+    return true;
+}
+
+LONG WriteValue(HKEY key, const wchar_t* name, const RegistryValue& value) {
+    return RegSetValueExW(key, name, 0, value.type, value.bytes.data(),
+                          static_cast<DWORD>(value.bytes.size()));
+}
+
+// Each test sets the help control's class value. The value found is first copied to a value
+// of its own beside it and put back from there afterwards; a copy that a run which died left
+// behind is kept, so it is always the value from before any test.
+constexpr wchar_t kSavedValueName[] = L"CvlAdapterTestSaved";
+
+class AdapterHelp : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        HKEY key = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CLASSES_ROOT, kHelpClassKey, 0, nullptr, 0,
+                                                 KEY_READ | KEY_WRITE, nullptr, &key, nullptr));
+        classKey.reset(key);
+        RegistryValue saved;
+        if (!ReadValue(key, kSavedValueName, &saved)) {
+            if (!ReadValue(key, nullptr, &saved)) saved = {};
+            ASSERT_EQ(ERROR_SUCCESS, WriteValue(key, kSavedValueName, saved));
+        }
+    }
+
+    void TearDown() override {
+        RegistryValue saved;
+        if (!classKey || !ReadValue(classKey.get(), kSavedValueName, &saved)) return;
+        if (saved.type == REG_NONE) {
+            RegDeleteValueW(classKey.get(), nullptr);
+        } else {
+            WriteValue(classKey.get(), nullptr, saved);
+        }
+        RegDeleteValueW(classKey.get(), kSavedValueName);
+    }
+
+    void SetClassValue(DWORD type, const std::wstring& value) {
+        ASSERT_EQ(ERROR_SUCCESS,
+                  RegSetValueExW(classKey.get(), nullptr, 0, type,
+                                 reinterpret_cast<const BYTE*>(value.c_str()),
+                                 static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))));
+    }
+
+    const std::wstring fakePath = ProgramFolder() + L"fakehelp.dll";
+    win32::Win32Platform platform;
+
+  private:
+    win32::UniqueRegKey classKey;
+};
+
+TEST_F(AdapterHelp, AnExpandableClassValueLeadsToTheControlItNames) {
+    std::wstring folder = ProgramFolder();
+    folder.pop_back();
+    ASSERT_TRUE(SetEnvironmentVariableW(L"CVL_HELP_DIR", folder.c_str()));
+    VariableScope variable(L"CVL_HELP_DIR");
+    SetClassValue(REG_EXPAND_SZ, L"%CVL_HELP_DIR%\\fakehelp.dll");
+    ASSERT_EQ(-1, RecordOf(fakePath).calls) << "the stand-in is loaded before the first call";
+    {
+        plugin::HelpLibrary help(platform.ports());
+        auto* owner = reinterpret_cast<void*>(static_cast<std::uintptr_t>(0x1234));
+        EXPECT_EQ(fakehelp::Answer(),
+                  help.HtmlHelp(owner, u"manual.chm::/topic.htm", platform::kHhDisplayTopic, 0x77));
+        fakehelp::Record record = RecordOf(fakePath);
+        ASSERT_EQ(1, record.calls) << "the stand-in was not loaded from the expanded path";
+        EXPECT_EQ(owner, record.owner);
+        EXPECT_STREQ(L"manual.chm::/topic.htm", record.address);
+        EXPECT_EQ(platform::kHhDisplayTopic, record.command);
+        EXPECT_EQ(0x77u, record.data);
+
+        EXPECT_EQ(fakehelp::Answer(), help.HtmlHelp(nullptr, nullptr, platform::kHhCloseAll, 0));
+        record = RecordOf(fakePath);
+        EXPECT_EQ(2, record.calls) << "the loaded control serves every later call";
+        EXPECT_EQ(platform::kHhCloseAll, record.command);
+        EXPECT_STREQ(L"", record.address);
+    }
+    EXPECT_EQ(-1, RecordOf(fakePath).calls) << "the control is freed with the help service";
+}
+
+TEST_F(AdapterHelp, AControlWithoutTheEntryIsFreedAndNeverLoadedAgain) {
+    const std::wstring path = ProgramFolder() + L"nohelp.dll";
+    SetClassValue(REG_SZ, path);
+    ASSERT_TRUE(SetEnvironmentVariableW(L"CVL_NOHELP_LOADS", L"0"));
+    VariableScope loads(L"CVL_NOHELP_LOADS");
+
+    plugin::HelpLibrary help(platform.ports());
+    EXPECT_EQ(nullptr, help.HtmlHelp(nullptr, u"x.chm", platform::kHhDisplayTopic, 0))
+        << "nohelp.dll's named HtmlHelpW is not the entry";
+    EXPECT_EQ(L"1", Variable(L"CVL_NOHELP_LOADS")) << "the class value's library was loaded";
+    EXPECT_EQ(nullptr, GetModuleHandleW(path.c_str())) << "a library without the entry is freed";
+
+    EXPECT_EQ(nullptr, help.HtmlHelp(nullptr, u"x.chm", platform::kHhDisplayTopic, 0));
+    EXPECT_EQ(L"1", Variable(L"CVL_NOHELP_LOADS")) << "a second call loaded it again";
+    EXPECT_EQ(nullptr, GetModuleHandleW(path.c_str()));
+}
+
+TEST_F(AdapterHelp, WithAnEmptyClassValueTheSystemFoldersControlIsLoaded) {
+    // A library of the control's name beside the host program, where a bare name would be
+    // searched for first.
+    const std::wstring planted = ProgramFolder() + L"hhctrl.ocx";
+    SetLastError(kSentinel);
+    ASSERT_TRUE(CopyFileW(fakePath.c_str(), planted.c_str(), FALSE)) << GetLastError();
+    FileScope removePlanted(planted.c_str());
+    SetClassValue(REG_SZ, L"");
+    ASSERT_EQ(nullptr, GetModuleHandleW(L"hhctrl.ocx"));
+
+    plugin::HelpLibrary help(platform.ports());
+    EXPECT_NE(fakehelp::Answer(), help.HtmlHelp(nullptr, nullptr, platform::kHhCloseAll, 0));
+    EXPECT_EQ(nullptr, GetModuleHandleW(planted.c_str())) << "the planted library was loaded";
+    HMODULE loaded = GetModuleHandleW(L"hhctrl.ocx");
+    ASSERT_NE(nullptr, loaded) << "no help control was loaded";
+    wchar_t loadedPath[MAX_PATH] = {};
+    GetModuleFileNameW(loaded, loadedPath, MAX_PATH);
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    EXPECT_EQ(Narrow(Lower(std::wstring(system) + L"\\hhctrl.ocx")), Narrow(Lower(loadedPath)));
+}
+
+TEST_F(AdapterHelp, TwoThreadsAskingDuringTheFirstLoadBothReachTheControl) {
+    SetClassValue(REG_SZ, fakePath);
+    // The stand-in's DllMain takes this long, so the second thread asks during the load.
+    ASSERT_TRUE(SetEnvironmentVariableW(L"CVL_FAKEHELP_DELAY_MS", L"300"));
+    VariableScope delay(L"CVL_FAKEHELP_DELAY_MS");
+    ASSERT_EQ(-1, RecordOf(fakePath).calls);
+
+    plugin::HelpLibrary help(platform.ports());
+    void* answers[2] = {nullptr, nullptr};
+    {
+        // Both threads are running before either asks: a thread that starts during the load
+        // would wait for the loader and ask only after it. (They spin: std::latch of this
+        // toolchain's library can lose the wake-up of its last waiter.)
+        std::atomic<int> ready{0};
+        auto ask = [&](int index) {
+            ready.fetch_add(1);
+            while (ready.load() < 2) std::this_thread::yield();
+            answers[index] = help.HtmlHelp(nullptr, u"x.chm", platform::kHhDisplayTopic, 0);
+        };
+        std::jthread first(ask, 0);
+        std::jthread second(ask, 1);
+    }
+    EXPECT_EQ(fakehelp::Answer(), answers[0]);
+    EXPECT_EQ(fakehelp::Answer(), answers[1]);
+    EXPECT_EQ(2, RecordOf(fakePath).calls);
+}
+
+// --- Raw jobs on the spooler -----------------------------------------------------------------
+
+void EndDocument(HANDLE printer) { EndDocPrinter(printer); }
+// A document started directly with StartDocPrinterW, ended with the owner.
+using StartedDocument = win32::UniqueAny<HANDLE, &EndDocument>;
+
+void CloseFile(HANDLE file) { CloseHandle(file); }
+// An open file, held as null when absent (CreateFileW's INVALID_HANDLE_VALUE is not kept).
+using UniqueFile = win32::UniqueAny<HANDLE, &CloseFile>;
+
+std::vector<unsigned char> FileBytes(const std::wstring& path) {
+    std::vector<unsigned char> bytes;
+    const HANDLE opened = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) return bytes;
+    UniqueFile file(opened);
+    unsigned char buffer[256];
+    DWORD read = 0;
+    while (ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read != 0) {
+        bytes.insert(bytes.end(), buffer, buffer + read);
+    }
+    return bytes;
+}
+
+// The TALEN sample printer (on FILE:); jobs go to files in the temporary folder.
+class AdapterRawJobs : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const hostsim::ModelSpec* model = hostsim::FindModel(L"Talen ColorPrint C5");
+        ASSERT_NE(nullptr, model);
+        std::wstring error;
+        ASSERT_TRUE(hostsim::InstallModel(*model, &error)) << Narrow(error);
+        printer = std::make_unique<hostsim::OpenedPrinter>(model->printerName);
+        ASSERT_TRUE(*printer);
+        wchar_t temp[MAX_PATH] = {};
+        ASSERT_NE(0u, GetTempPathW(MAX_PATH, temp));
+        const std::wstring stem =
+            std::wstring(temp) + L"cvl-rawjob-" + std::to_wstring(GetCurrentProcessId());
+        firstFile = stem + L"-1.prn";
+        secondFile = stem + L"-2.prn";
+        DeleteFileW(firstFile.c_str());
+        DeleteFileW(secondFile.c_str());
+        removeFirst.reset(firstFile.c_str());
+        removeSecond.reset(secondFile.c_str());
+    }
+
+    static std::u16string U16(const std::wstring& s) { return {s.begin(), s.end()}; }
+
+    std::unique_ptr<hostsim::OpenedPrinter> printer;
+    win32::Win32RawJobs jobs;
+    std::wstring firstFile;
+    std::wstring secondFile;
+    FileScope removeFirst;
+    FileScope removeSecond;
+};
+
+TEST_F(AdapterRawJobs, TheBytesLandInTheOutputFileAndTheOwnerEndsTheDocument) {
+    std::vector<unsigned char> bytes(48);
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<unsigned char>(0xA5 ^ i);
+    {
+        std::uint32_t error = kSentinel;
+        auto job = jobs.Start(printer->get(), u"Adapter raw job", U16(firstFile), &error);
+        ASSERT_NE(nullptr, job) << "error " << error;
+
+        // While its document is open the printer takes no other: the failure is reported.
+        std::uint32_t busy = kSentinel;
+        EXPECT_EQ(nullptr, jobs.Start(printer->get(), u"Too early", U16(secondFile), &busy));
+        EXPECT_NE(kSentinel, busy);
+        EXPECT_NE(0u, busy);
+
+        std::uint32_t written = kSentinel;
+        EXPECT_TRUE(job->Write(bytes.data(), static_cast<std::uint32_t>(bytes.size()), &written));
+        EXPECT_EQ(48u, written);
+    }
+    EXPECT_EQ(bytes, FileBytes(firstFile)) << "the job's file does not hold exactly its bytes";
+
+    std::uint32_t error = kSentinel;
+    auto next = jobs.Start(printer->get(), u"Adapter raw job 2", U16(secondFile), &error);
+    EXPECT_NE(nullptr, next) << "the first document was not ended: error " << error;
+}
+
+TEST_F(AdapterRawJobs, AnOwnerGoneWithoutWritingStillEndsItsDocument) {
+    {
+        std::uint32_t error = kSentinel;
+        auto job = jobs.Start(printer->get(), u"Nothing written", U16(firstFile), &error);
+        ASSERT_NE(nullptr, job) << "error " << error;
+    }
+    DOC_INFO_1W info = {};
+    wchar_t name[] = L"After the empty job";
+    wchar_t raw[] = L"RAW";
+    info.pDocName = name;
+    info.pOutputFile = secondFile.data();
+    info.pDatatype = raw;
+    SetLastError(kSentinel);
+    StartedDocument document;
+    if (StartDocPrinterW(printer->get(), 1, reinterpret_cast<BYTE*>(&info)) != 0) {
+        document.reset(printer->get());
+    }
+    EXPECT_TRUE(document) << "the empty job's document is still open: error " << GetLastError();
+}
+
+// --- The module's activation context ---------------------------------------------------------
+
+// The activation context that redirects comctl32.dll among those active: the one made from a
+// manifest that asks for the common controls 6. Null when none does.
+HANDLE CommonControlsContext() {
+    ACTCTX_SECTION_KEYED_DATA data = {};
+    data.cbSize = sizeof data;
+    if (!FindActCtxSectionStringW(FIND_ACTCTX_SECTION_KEY_RETURN_HACTCTX, nullptr,
+                                  ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION, L"comctl32.dll",
+                                  &data)) {
+        return nullptr;
+    }
+    // The search added a reference; only the handle's identity is wanted.
+    win32::UniqueActCtx found(data.hActCtx);
+    return found.get();
+}
+
+TEST(AdapterModule, TheActivationContextIsMadeOnFirstUseFromTheManifest) {
+    SetLastError(kSentinel);
+    win32::UniqueModule dll(LoadLibraryW((ProgramFolder() + PLUGIN_DLL_NAME).c_str()));
+    ASSERT_TRUE(dll) << "error " << GetLastError();
+    win32::Win32Module module;
+    module.Attach(dll.get());
+    EXPECT_EQ(dll.get(), module.Handle());
+    EXPECT_FALSE(module.ContextMade()) << "a context was made when the module was attached";
+
+    void* context = module.ActivationContext();
+    ASSERT_NE(nullptr, context);
+    EXPECT_TRUE(module.ContextMade());
+    EXPECT_EQ(context, module.ActivationContext()) << "a second context was made";
+
+    // The context is the one of the DLL's manifest: activated, it brings the common
+    // controls 6, which nothing else in this program asks for.
+    ASSERT_EQ(nullptr, CommonControlsContext());
+    {
+        ULONG_PTR cookie = 0;
+        SetLastError(kSentinel);
+        ASSERT_TRUE(ActivateActCtx(context, &cookie)) << "error " << GetLastError();
+        win32::ActivationScope active(cookie);
+        EXPECT_EQ(context, CommonControlsContext());
+    }
+
+    module.Detach();
+    EXPECT_FALSE(module.ContextMade());
+    EXPECT_EQ(nullptr, module.Handle());
+}
+
+// --- The one dialog procedure ----------------------------------------------------------------
+
+constexpr std::uintptr_t kScriptTimer = 0x51;
+constexpr int kNoTimer = 90;         // the dialog's result when the timer could not start
+constexpr int kScriptEnded = 91;     // the result when the script did not end the dialog
+constexpr int kUnknownCode = -1234;  // a notification code no control sends
+constexpr LONG_PTR kMsgResultSentinel = 0x5EA5EA;
+
+// A presenter that records every event and drives its dialog from the first tick of a timer
+// it starts in OnInit, once the dialog is visible: it runs the test's script, then ends the
+// dialog with kScriptEnded unless the script's OK click ended it with IDOK.
+class RecordingPresenter final : public ui::Presenter {
+  public:
+    using Script = std::function<void(HWND, RecordingPresenter&)>;
+    using Answerer = std::function<ui::NotifyAnswer(HWND, const ui::Notification&)>;
+
+    explicit RecordingPresenter(Script script = {}) : script_(std::move(script)) {}
+
+    profile::UiSession* session() const override { return nullptr; }
+
+    bool OnInit(ui::Controls& controls) override {
+        ++inits;
+        // The timer first: a dialog whose presenter threw is still ended by it.
+        if (!controls.StartTimer(kScriptTimer, 1)) controls.EndDialog(kNoTimer);
+        if (throwInInit) throw std::runtime_error("init");
+        if (onInit) onInit(controls);
+        return true;
+    }
+    bool OnCommand(ui::Controls& controls, int id, int code) override {
+        commands.emplace_back(id, code);
+        if (id == throwOnCommand) throw std::runtime_error("command");
+        if (id != IDOK || code != BN_CLICKED) return false;
+        ended_ = true;
+        controls.EndDialog(IDOK);
+        return true;
+    }
+    ui::NotifyAnswer OnNotify(ui::Controls& controls, const ui::Notification& n) override {
+        notifications.push_back(n);
+        return answer ? answer(static_cast<HWND>(controls.Window()), n) : ui::NotifyAnswer{};
+    }
+    bool OnSetCursor(ui::Controls&, const ui::CursorEvent& event) override {
+        cursors.push_back(event);
+        return true;
+    }
+    void OnControlColour(ui::Controls&, int controlId, ui::Canvas& canvas) override {
+        colours.emplace_back(controlId, canvas.Bounds());
+        if (fill != 0) canvas.Fill(canvas.Bounds(), fill);
+    }
+    bool OnMouseMove(ui::Controls&, int x, int y) override {
+        moves.emplace_back(x, y);
+        return true;
+    }
+    bool OnTimer(ui::Controls& controls, std::uintptr_t timerId) override {
+        timers.push_back(timerId);
+        HWND dialog = static_cast<HWND>(controls.Window());
+        // A modal dialog is shown once its queue is first empty: wait for that.
+        if (timerId != kScriptTimer || !IsWindowVisible(dialog)) return true;
+        controls.StopTimer(timerId);
+        if (Script script = std::exchange(script_, nullptr)) script(dialog, *this);
+        if (!ended_) controls.EndDialog(kScriptEnded);
+        return true;
+    }
+
+    // Set before the dialog runs or by the script.
+    bool throwInInit = false;
+    int throwOnCommand = -1;
+    std::function<void(ui::Controls&)> onInit;
+    Answerer answer;
+    std::uint32_t fill = 0;
+
+    // What arrived.
+    int inits = 0;
+    std::vector<std::pair<int, int>> commands;
+    std::vector<ui::Notification> notifications;
+    std::vector<ui::CursorEvent> cursors;
+    std::vector<std::pair<int, ui::Rect>> colours;
+    std::vector<std::pair<int, int>> moves;
+    std::vector<std::uintptr_t> timers;
+
+  private:
+    Script script_;
+    bool ended_ = false;
+};
+
+bool Contains(const std::vector<std::pair<int, int>>& pairs, int first, int second) {
+    for (const auto& pair : pairs) {
+        if (pair.first == first && pair.second == second) return true;
+    }
+    return false;
+}
+
+std::vector<ui::Notification> WithCode(const std::vector<ui::Notification>& all, int code) {
+    std::vector<ui::Notification> found;
+    for (const ui::Notification& n : all) {
+        if (n.code == code) found.push_back(n);
+    }
+    return found;
+}
+
+std::wstring TextOf(HWND window) {
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
+    return text;
+}
+
+ui::DateTime DateTimeOf(const SYSTEMTIME& t) {
+    return {t.wYear, t.wMonth,  t.wDayOfWeek, t.wDay,
+            t.wHour, t.wMinute, t.wSecond,    t.wMilliseconds};
+}
+
+// A key press on a control, as the keyboard delivers it.
+void PressKey(HWND control, WPARAM key) {
+    SendMessageW(control, WM_KEYDOWN, key, 1);
+    SendMessageW(control, WM_KEYUP, key, 0xC0000001);
+}
+
+// Dialogs of the real DLL's templates, made inside the activation context of its manifest.
+class AdapterDialog : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        SetLastError(kSentinel);
+        dll.reset(LoadLibraryW((ProgramFolder() + PLUGIN_DLL_NAME).c_str()));
+        ASSERT_TRUE(dll) << "error " << GetLastError();
+        module.Attach(dll.get());
+        ASSERT_NE(nullptr, module.ActivationContext());
+    }
+    void TearDown() override { module.Detach(); }
+
+    INT_PTR Run(int templateId, RecordingPresenter& presenter) {
+        return win32::RunPresenterDialog(dll.get(), static_cast<HANDLE>(module.ActivationContext()),
+                                         templateId, nullptr, presenter);
+    }
+
+    win32::UniqueModule dll;
+    win32::Win32Module module;
+};
+
+void SetCopiesSpin(ui::Controls& controls) {
+    controls.SetUpDownRange(IDC_COPIES_GRAYSCALE_SPIN, 0, 10);
+    controls.SetUpDownPosition(IDC_COPIES_GRAYSCALE_SPIN, 3);
+}
+
+TEST_F(AdapterDialog, EveryEventReachesThePresenterWithItsData) {
+    RECT labelBounds = {};
+    LRESULT colourAnswer = 0;
+    LRESULT defaultColours = 0;
+    COLORREF filled = CLR_INVALID;
+    RecordingPresenter presenter([&](HWND dialog, RecordingPresenter& self) {
+        // A control's notification: WM_COMMAND with its id and code.
+        SetDlgItemTextW(dialog, IDC_COPIES_COLOR, L"2");
+        // The up-down's arrow key on its buddy: a real UDN_DELTAPOS.
+        PressKey(GetDlgItem(dialog, IDC_COPIES_GRAYSCALE), VK_UP);
+        // The pointer over a label (the label hands WM_SETCURSOR to its dialog), then over
+        // the dialog where a click hits nothing.
+        HWND label = GetDlgItem(dialog, IDC_COPIES_COLOR_LABEL);
+        SendMessageW(label, WM_SETCURSOR, reinterpret_cast<WPARAM>(label),
+                     MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        EXPECT_EQ(TRUE, SendMessageW(dialog, WM_SETCURSOR, reinterpret_cast<WPARAM>(dialog),
+                                     MAKELPARAM(static_cast<WORD>(HTERROR), WM_LBUTTONDOWN)))
+            << "the presenter set the cursor: the sender must read TRUE";
+        // The label repainted: it asks its dialog for its colours.
+        GetClientRect(label, &labelBounds);
+        InvalidateRect(label, nullptr, TRUE);
+        UpdateWindow(label);
+        // The presenter draws on the device context the message brings; the default colours
+        // are answered.
+        win32::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+        BITMAPINFO format = {};
+        format.bmiHeader = {sizeof(BITMAPINFOHEADER), 8, 8, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* bits = nullptr;
+        win32::UniqueGdiObject bitmap(
+            CreateDIBSection(dc.get(), &format, DIB_RGB_COLORS, &bits, nullptr, 0));
+        ASSERT_TRUE(dc && bitmap);
+        const HGDIOBJ previous = SelectObject(dc.get(), bitmap.get());
+        self.fill = RGB(0x20, 0x80, 0x40);
+        colourAnswer = SendMessageW(dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.get()),
+                                    reinterpret_cast<LPARAM>(label));
+        self.fill = 0;
+        filled = GetPixel(dc.get(), 1, 1);
+        defaultColours =
+            DefWindowProcW(dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.get()),
+                           reinterpret_cast<LPARAM>(label));
+        SelectObject(dc.get(), previous);
+        // The pointer left of the client area, as it is reported while captured.
+        SendMessageW(dialog, WM_MOUSEMOVE, 0, MAKELPARAM(-3, 17));
+        SendDlgItemMessageW(dialog, IDOK, BM_CLICK, 0, 0);
+    });
+    presenter.onInit = SetCopiesSpin;
+
+    EXPECT_EQ(IDOK, Run(IDD_COPIES_SETTING, presenter)) << "the OK click did not end the dialog";
+    EXPECT_EQ(1, presenter.inits);
+    ASSERT_FALSE(presenter.timers.empty());
+    EXPECT_EQ(kScriptTimer, presenter.timers.front());
+
+    EXPECT_TRUE(Contains(presenter.commands, IDC_COPIES_COLOR, EN_CHANGE));
+    EXPECT_TRUE(Contains(presenter.commands, IDOK, BN_CLICKED));
+
+    const auto deltas = WithCode(presenter.notifications, ui::kUdnDeltaPos);
+    ASSERT_EQ(1u, deltas.size());
+    EXPECT_EQ(IDC_COPIES_GRAYSCALE_SPIN, deltas[0].id);
+    EXPECT_EQ(3, deltas[0].upDownPosition);
+    EXPECT_EQ(1, deltas[0].upDownDelta);
+
+    bool overLabel = false;
+    bool overDialog = false;
+    for (const ui::CursorEvent& event : presenter.cursors) {
+        if (event.controlId == IDC_COPIES_COLOR_LABEL) {
+            overLabel = true;
+            EXPECT_EQ(HTCLIENT, event.hitTest);
+            EXPECT_EQ(static_cast<std::uint32_t>(WM_MOUSEMOVE), event.mouseMessage);
+        } else if (event.controlId == 0 && event.mouseMessage == WM_LBUTTONDOWN) {
+            overDialog = true;
+            EXPECT_EQ(HTERROR, event.hitTest);
+        }
+    }
+    EXPECT_TRUE(overLabel) << "WM_SETCURSOR over the label did not name it";
+    EXPECT_TRUE(overDialog) << "WM_SETCURSOR over the dialog did not name it with id 0";
+
+    int labelColours = 0;
+    for (const auto& [id, bounds] : presenter.colours) {
+        if (id != IDC_COPIES_COLOR_LABEL) continue;
+        ++labelColours;
+        EXPECT_EQ((ui::Rect{0, 0, labelBounds.right, labelBounds.bottom}), bounds)
+            << "the canvas covers the label";
+    }
+    // One from the message sent above, at least one from the label's own painting.
+    EXPECT_GE(labelColours, 2) << "the label's repaint did not reach the presenter";
+    EXPECT_EQ(RGB(0x20, 0x80, 0x40), filled) << "the canvas drew elsewhere";
+    EXPECT_EQ(defaultColours, colourAnswer) << "the default colours must apply";
+
+    EXPECT_TRUE(Contains(presenter.moves, -3, 17));
+}
+
+TEST_F(AdapterDialog, TheNotifyAnswerDecidesWhatTheSenderReads) {
+    int refusedPosition = -1;
+    std::wstring refusedText;
+    int acceptedPosition = -1;
+    LRESULT handledAnswer = 0;
+    LONG_PTR handledResult = 0;
+    LRESULT unhandledAnswer = -1;
+    LONG_PTR unhandledResult = 0;
+    RecordingPresenter presenter([&](HWND dialog, RecordingPresenter& self) {
+        HWND buddy = GetDlgItem(dialog, IDC_COPIES_GRAYSCALE);
+        // The up-down reads the answer to UDN_DELTAPOS: non-zero refuses the change.
+        self.answer = [](HWND, const ui::Notification&) { return ui::NotifyAnswer{true, 1}; };
+        PressKey(buddy, VK_UP);
+        refusedPosition = static_cast<int>(
+            SendDlgItemMessageW(dialog, IDC_COPIES_GRAYSCALE_SPIN, UDM_GETPOS32, 0, 0));
+        refusedText = TextOf(buddy);
+        self.answer = nullptr;
+        PressKey(buddy, VK_UP);
+        acceptedPosition = static_cast<int>(
+            SendDlgItemMessageW(dialog, IDC_COPIES_GRAYSCALE_SPIN, UDM_GETPOS32, 0, 0));
+
+        NMHDR header = {buddy, IDC_COPIES_GRAYSCALE, static_cast<UINT>(kUnknownCode)};
+        self.answer = [](HWND, const ui::Notification&) { return ui::NotifyAnswer{true, 42}; };
+        handledAnswer = SendMessageW(dialog, WM_NOTIFY, IDC_COPIES_GRAYSCALE,
+                                     reinterpret_cast<LPARAM>(&header));
+        handledResult = GetWindowLongPtrW(dialog, DWLP_MSGRESULT);
+        // The dialog manager clears DWLP_MSGRESULT before it calls the dialog procedure, so
+        // the sentinel is put there from inside the presenter.
+        self.answer = [](HWND window, const ui::Notification&) {
+            SetWindowLongPtrW(window, DWLP_MSGRESULT, kMsgResultSentinel);
+            return ui::NotifyAnswer{false, 7};
+        };
+        unhandledAnswer = SendMessageW(dialog, WM_NOTIFY, IDC_COPIES_GRAYSCALE,
+                                       reinterpret_cast<LPARAM>(&header));
+        unhandledResult = GetWindowLongPtrW(dialog, DWLP_MSGRESULT);
+        self.answer = nullptr;
+    });
+    presenter.onInit = SetCopiesSpin;
+    EXPECT_EQ(kScriptEnded, Run(IDD_COPIES_SETTING, presenter));
+
+    EXPECT_EQ(2u, WithCode(presenter.notifications, ui::kUdnDeltaPos).size());
+    EXPECT_EQ(3, refusedPosition) << "the up-down did not read the presenter's refusal";
+    EXPECT_EQ(L"3", refusedText);
+    EXPECT_EQ(4, acceptedPosition) << "an unhandled UDN_DELTAPOS must let the change happen";
+
+    const auto unknown = WithCode(presenter.notifications, kUnknownCode);
+    ASSERT_EQ(2u, unknown.size());
+    EXPECT_EQ(IDC_COPIES_GRAYSCALE, unknown[0].id);
+    EXPECT_EQ(42, handledAnswer);
+    EXPECT_EQ(42, handledResult);
+    EXPECT_EQ(0, unhandledAnswer);
+    EXPECT_EQ(kMsgResultSentinel, unhandledResult) << "an unhandled answer overwrote the result";
+}
+
+TEST_F(AdapterDialog, ADatePickersChangeBringsItsDate) {
+    const SYSTEMTIME start = {2024, 2, 3, 28, 10, 30, 0, 0};
+    SYSTEMTIME shown = {};
+    LRESULT shownState = GDT_ERROR;
+    std::vector<ui::Notification> changes;
+    RecordingPresenter presenter([&](HWND dialog, RecordingPresenter& self) {
+        HWND picker = GetDlgItem(dialog, IDC_HOLD_PRINT_AT_DATE);
+        SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&start));
+        ShowWindow(picker, SW_SHOW);
+        SetFocus(picker);
+        self.notifications.clear();
+        // The arrow keys select the first field and step it up: a real DTN_DATETIMECHANGE.
+        PressKey(picker, VK_RIGHT);
+        PressKey(picker, VK_UP);
+        shownState = SendMessageW(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&shown));
+        // A picker that holds no date says so in the same notification.
+        NMDATETIMECHANGE none = {};
+        none.nmhdr = {picker, IDC_HOLD_PRINT_AT_DATE, static_cast<UINT>(DTN_DATETIMECHANGE)};
+        none.dwFlags = GDT_NONE;
+        SendMessageW(dialog, WM_NOTIFY, IDC_HOLD_PRINT_AT_DATE, reinterpret_cast<LPARAM>(&none));
+        changes = WithCode(self.notifications, ui::kDtnDateTimeChange);
+    });
+    EXPECT_EQ(kScriptEnded, Run(IDD_PRINT_HOLD, presenter));
+
+    ASSERT_EQ(GDT_VALID, shownState);
+    ASSERT_EQ(2u, changes.size()) << "the key press sent no DTN_DATETIMECHANGE";
+    const ui::Notification& changed = changes[0];
+    EXPECT_EQ(IDC_HOLD_PRINT_AT_DATE, changed.id);
+    ASSERT_TRUE(changed.dateTimeValid);
+    EXPECT_EQ(DateTimeOf(shown), changed.dateTime) << "the notification's date is not the picker's";
+    EXPECT_NE(DateTimeOf(start), DateTimeOf(shown)) << "the key press changed nothing";
+    EXPECT_FALSE(changes[1].dateTimeValid);
+}
+
+TEST_F(AdapterDialog, AThrowingPresenterNeverTakesTheProcessDown) {
+    RecordingPresenter commandThrows([](HWND dialog, RecordingPresenter&) {
+        SetDlgItemTextW(dialog, IDC_COPIES_COLOR, L"2");
+        SendDlgItemMessageW(dialog, IDOK, BM_CLICK, 0, 0);
+    });
+    commandThrows.throwOnCommand = IDC_COPIES_COLOR;
+    EXPECT_EQ(IDOK, Run(IDD_COPIES_SETTING, commandThrows))
+        << "the dialog did not keep running after the presenter threw";
+    EXPECT_TRUE(Contains(commandThrows.commands, IDC_COPIES_COLOR, EN_CHANGE));
+    EXPECT_TRUE(Contains(commandThrows.commands, IDOK, BN_CLICKED));
+
+    RecordingPresenter initThrows;
+    initThrows.throwInInit = true;
+    EXPECT_EQ(IDCANCEL, Run(IDD_COPIES_SETTING, initThrows))
+        << "a dialog whose presenter could not start must end with IDCANCEL";
+    EXPECT_EQ(1, initThrows.inits);
+    EXPECT_TRUE(initThrows.timers.empty());
+}
+
+TEST_F(AdapterDialog, EnumeratingChildrenKeepsTheVisitorsExceptionInside) {
+    std::vector<ui::ChildControl> children;
+    bool complete = false;
+    int visited = 0;
+    bool completeAfterThrow = true;
+    int windows = 0;
+    RecordingPresenter presenter([&](HWND dialog, RecordingPresenter&) {
+        for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
+             child = GetWindow(child, GW_HWNDNEXT)) {
+            ++windows;
+        }
+        complete = win32::EnumerateChildren(
+            dialog, [&](const ui::ChildControl& child) { children.push_back(child); });
+        EXPECT_NO_THROW(completeAfterThrow =
+                            win32::EnumerateChildren(dialog, [&](const ui::ChildControl&) {
+                                if (++visited == 2) throw std::bad_alloc();
+                            }));
+    });
+    EXPECT_EQ(kScriptEnded, Run(IDD_COPIES_SETTING, presenter));
+
+    EXPECT_TRUE(complete);
+    EXPECT_EQ(static_cast<std::size_t>(windows), children.size());
+    bool spinFound = false;
+    for (const ui::ChildControl& child : children) {
+        if (child.id != IDC_COPIES_GRAYSCALE_SPIN) continue;
+        spinFound = true;
+        EXPECT_EQ(u"msctls_updown32", child.className);
+        EXPECT_NE(0u, child.style & UDS_ARROWKEYS);
+    }
+    EXPECT_TRUE(spinFound);
+    EXPECT_FALSE(completeAfterThrow) << "a walk ended by an exception must answer false";
+    EXPECT_EQ(2, visited) << "the walk went on after the exception";
+}
+
+}  // namespace
