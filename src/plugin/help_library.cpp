@@ -66,11 +66,17 @@ void HelpLibrary::Load() {
 
 void* HelpLibrary::HtmlHelp(void* owner, const char16_t* address, std::uint32_t command,
                             std::uintptr_t data) {
-    try {
-        std::call_once(once_, [this] { Load(); });
-    } catch (...) {
-        return nullptr;  // the load could not finish; a later call tries again
-    }
+    // Nothing may leave the once-function: with the platform's thread library an exception
+    // there would leave the once-flag locked for good. A load that fails (an allocation
+    // included) leaves the service unavailable.
+    std::call_once(once_, [this]() noexcept {
+        try {
+            Load();
+        } catch (...) {
+            library_.reset();
+            entry_ = nullptr;
+        }
+    });
     if (entry_ == nullptr) return nullptr;
     return entry_(owner, address, command, data);
 }

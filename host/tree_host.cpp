@@ -1,0 +1,153 @@
+#include "tree_host.h"
+
+#include <cstring>
+
+namespace hostsim {
+
+DocumentTreeHost::DocumentTreeHost(host::IPrintOemUI* plugIn, SheetHost& sheet,
+                                   host::OEMUIOBJ* uiObject)
+    : plugIn_(plugIn), sheet_(sheet) {
+    items_.reserve(32);
+    const host::DEVMODEW& dm = sheet.publicDevmode();
+    // What a PostScript driver shows for a colour laser printer: public items, then the
+    // printer description's features. The SmartCMS features follow each other.
+    Add(nullptr, host::kDmPubCopiesCollate, dm.dmCopies, 0);
+    Add(nullptr, host::kDmPubColor, dm.dmColor == host::kDmColorColor ? 1 : 0, 2);
+    Add(nullptr, host::kDmPubPrintQuality, 0, 2);
+    Add(nullptr, host::kDmPubDefSource, 0, 4);
+    Add(nullptr, host::kDmPubDuplex, 0, 3);
+    Add(nullptr, host::kDmPubNup, 0, 7);
+    Add("ColorMode", 0, 1, 2);
+    Add("Quality", 0, 1, 4);
+    Add("JCLEnhanceGray", 0, 1, 2);
+    Add("JCLRegionColor", 0, 0, 5);
+    Add("StapleLocation", 0, 0, 3);
+    Add("JCLMediaType", 0, 0, 6);
+    Add("GraphicsSmartCMS1", 0, 0, 2);
+    Add("GraphicsSmartCMS2", 0, 0, 2);
+    Add("GraphicsSmartCMS3", 0, 0, 2);
+    Add("GraphicsSmartCMS4", 0, 0, 2);
+    Add("InstalledMemory", 0, 0, 4);
+
+    param_.cbSize = sizeof param_;
+    param_.poemuiobj = uiObject;
+    param_.hPrinter = sheet.param().hPrinter;
+    param_.pPrinterName = sheet.param().pPrinterName;
+    param_.hOEMHeap = sheet.param().hOEMHeap;
+    param_.pPublicDM = &sheet.publicDevmode();
+    param_.pOEMDM = sheet.record().data();
+    param_.pDrvOptItems = items_.data();
+    param_.cDrvOptItems = static_cast<host::DWORD>(items_.size());
+}
+
+void DocumentTreeHost::Add(const char* keyword, host::BYTE publicId, host::LONG selection,
+                           int options) {
+    host::OPTITEM item = {};
+    item.cbSize = sizeof item;
+    item.DMPubID = publicId;
+    item.Sel = selection;
+    if (keyword != nullptr) {
+        keywords_.push_back(std::make_unique<std::string>(keyword));
+        auto data = std::make_unique<host::USERDATA>();
+        data->dwSize = sizeof(host::USERDATA);
+        data->pKeyWordName = keywords_.back()->data();
+        item.UserData = reinterpret_cast<host::ULONG_PTR>(data.get());
+        userData_.push_back(std::move(data));
+    }
+    if (options > 0) {
+        auto params = std::make_unique<std::vector<host::OPTPARAM>>(options);
+        for (host::OPTPARAM& p : *params) p.cbSize = sizeof p;
+        auto type = std::make_unique<host::OPTTYPE>();
+        type->cbSize = sizeof(host::OPTTYPE);
+        type->Count = static_cast<host::WORD>(options);
+        type->pOptParam = params->data();
+        item.pOptType = type.get();
+        types_.push_back(std::move(type));
+        params_.push_back(std::move(params));
+    }
+    items_.push_back(item);
+}
+
+host::HRESULT DocumentTreeHost::Build() {
+    param_.pOEMOptItems = nullptr;
+    param_.cOEMOptItems = 0;
+    const host::HRESULT sized = plugIn_->CommonUIProp(host::kOemCuipDocProp, &param_);
+    if (sized != host::kSOk) return sized;
+    own_.assign(param_.cOEMOptItems, host::OPTITEM{});
+    param_.pOEMOptItems = own_.data();
+    return plugIn_->CommonUIProp(host::kOemCuipDocProp, &param_);
+}
+
+host::LONG DocumentTreeHost::Callback(host::WORD reason, host::OPTITEM* current,
+                                      host::LONG oldSelection, HWND window) {
+    if (param_.OEMCUIPCallback == nullptr) return -1;
+    host::CPSUICBPARAM callback = {};
+    callback.cbSize = sizeof callback;
+    callback.Reason = reason;
+    callback.hDlg = window;
+    callback.pOptItem = items_.data();
+    callback.cOptItem = static_cast<host::WORD>(items_.size());
+    callback.pCurItem = current;
+    callback.OldSel = oldSelection;
+    return param_.OEMCUIPCallback(&callback, &param_);
+}
+
+host::LONG DocumentTreeHost::Change(host::OPTITEM* item, host::LONG selection, HWND window) {
+    if (item == nullptr) return -1;
+    const host::LONG old = item->Sel;
+    item->Sel = selection;
+    if (item->DMPubID == host::kDmPubColor) {
+        sheet_.publicDevmode().dmColor = selection != 0 ? host::kDmColorColor
+                                                        : host::kDmColorMonochrome;
+    }
+    if (item->DMPubID == host::kDmPubCopiesCollate) {
+        sheet_.publicDevmode().dmCopies = static_cast<short>(selection);
+    }
+    return Callback(host::kCpsuicbReasonSelChanged, item, old, window);
+}
+
+host::LONG DocumentTreeHost::PressButton(std::size_t index, HWND owner) {
+    host::OPTITEM* item = Own(index);
+    if (item == nullptr || item->pOptType == nullptr || item->pOptType->pOptParam == nullptr) {
+        return -1;
+    }
+    const auto button = reinterpret_cast<host::PushButtonProc>(
+        reinterpret_cast<void*>(item->pOptType->pOptParam[0].pData));
+    if (button == nullptr) return -1;
+    host::CPSUICBPARAM callback = {};
+    callback.cbSize = sizeof callback;
+    callback.Reason = host::kCpsuicbReasonPushButton;
+    callback.hDlg = owner;
+    callback.pOptItem = own_.data();
+    callback.cOptItem = static_cast<host::WORD>(own_.size());
+    callback.pCurItem = item;
+    callback.UserData = item->UserData;
+    return button(&callback);
+}
+
+host::OPTITEM* DocumentTreeHost::Item(const char* keyword) {
+    for (host::OPTITEM& item : items_) {
+        const auto* data = reinterpret_cast<const host::USERDATA*>(item.UserData);
+        if (data != nullptr && std::strcmp(data->pKeyWordName, keyword) == 0) return &item;
+    }
+    return nullptr;
+}
+
+host::OPTITEM* DocumentTreeHost::ItemById(host::BYTE id) {
+    for (host::OPTITEM& item : items_) {
+        if (item.DMPubID == id) return &item;
+    }
+    return nullptr;
+}
+
+host::OPTITEM* DocumentTreeHost::Own(std::size_t index) {
+    return index < own_.size() ? &own_[index] : nullptr;
+}
+
+std::wstring DocumentTreeHost::OwnCaption(std::size_t index) {
+    const host::OPTITEM* item = Own(index);
+    if (item == nullptr || item->pName == nullptr) return L"";
+    return reinterpret_cast<const wchar_t*>(item->pName);
+}
+
+}  // namespace hostsim

@@ -1,0 +1,8 @@
+#include "tree/custom_paper.h"
+
+namespace tree {
+
+void CheckPaperAndSource(plugin::ProcessState&, const host::CPSUICBPARAM&, host::OEMCUIPPARAM&,
+                         profile::UiSession&, void*) {}
+
+}  // namespace tree

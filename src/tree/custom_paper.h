@@ -1,0 +1,15 @@
+// Custom paper sizes and paper sources a tray cannot take, kept out of the user's way.
+#pragma once
+
+#include "plugin/host_interface.h"
+#include "plugin/process_state.h"
+#include "profile/ui_session.h"
+
+namespace tree {
+
+// The paper and tray check of the document tree: hides what the selected tray cannot take.
+// Until the tray ranges are built, it changes nothing.
+void CheckPaperAndSource(plugin::ProcessState& state, const host::CPSUICBPARAM& callback,
+                         host::OEMCUIPPARAM& param, profile::UiSession& session, void* record);
+
+}  // namespace tree

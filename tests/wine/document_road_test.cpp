@@ -1,0 +1,199 @@
+// The road a user walks through the document settings of the TALEN sample, through the real
+// DLL: the host builds the tree, activates the page, presses the push buttons; a robot on a
+// second thread plays the user of the real modal dialogs; Apply stores the private record.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "devmode/oem_devmode.h"
+#include "dialog_robot.h"
+#include "model_install.h"
+#include "plugin_host.h"
+#include "sheet_host.h"
+#include "tree_host.h"
+#include "ui/dialog_ids.h"
+
+namespace {
+
+// The position of the combo entry whose text contains `label`, or -1.
+int EntryWith(HWND dialog, int id, const wchar_t* label) {
+    HWND combo = GetDlgItem(dialog, id);
+    const int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[128] = {};
+        if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) >= 128) continue;
+        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        if (wcsstr(text, label) != nullptr) return i;
+    }
+    return -1;
+}
+
+class DocumentRoad : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        model = hostsim::FindModel(L"Talen ColorPrint C5");
+        ASSERT_NE(nullptr, model);
+        std::wstring error;
+        ASSERT_TRUE(hostsim::InstallModel(*model, &error));
+        ASSERT_TRUE(hostsim::StoreLanguageCode(model->printerName, L"EN"));
+        printer = std::make_unique<hostsim::OpenedPrinter>(model->printerName);
+        ASSERT_TRUE(library.Load());
+        plugIn = library.CreatePlugIn();
+        ASSERT_NE(nullptr, plugIn);
+        ASSERT_EQ(host::kSOk, plugIn->PublishDriverInterface(&driver));
+        sheet = std::make_unique<hostsim::SheetHost>(plugIn, printer->get(), model->printerName,
+                                                     true);
+        sheet->publicDevmode().dmCopies = 5;
+        sheet->publicDevmode().dmColor = host::kDmColorColor;
+        sheet->publicDevmode().dmCollate = host::kDmCollateTrue;
+        ASSERT_EQ(host::kSOk, sheet->Initialise());
+        tree = std::make_unique<hostsim::DocumentTreeHost>(plugIn, *sheet, &uiObject);
+        ASSERT_EQ(host::kSOk, tree->Build());
+        ASSERT_EQ(1, tree->Callback(host::kCpsuicbReasonSetActive));
+    }
+    void TearDown() override {
+        tree.reset();
+        if (sheet) sheet->Destroy();
+        sheet.reset();
+        if (plugIn != nullptr) plugIn->Release();
+    }
+    // Presses a push button on this thread while `user` plays the dialog from another one.
+    template <class User>
+    void Press(std::size_t button, User user) {
+        hostsim::DialogRobot robot(GetCurrentThreadId());
+        std::thread player([&] {
+            user(robot);
+            robot.CancelAll();  // whatever went wrong, never leave the dialog open
+        });
+        tree->PressButton(button, nullptr);
+        player.join();
+    }
+    std::u16string Text(devmode::Text field) { return devmode::GetText(Record(), field); }
+    const void* Record() { return sheet->record().data(); }
+
+    const hostsim::ModelSpec* model = nullptr;
+    std::unique_ptr<hostsim::OpenedPrinter> printer;
+    hostsim::PluginLibrary library;
+    hostsim::HostDriverUI driver;
+    host::IPrintOemUI* plugIn = nullptr;
+    host::OEMUIOBJ uiObject{};
+    std::unique_ptr<hostsim::SheetHost> sheet;
+    std::unique_ptr<hostsim::DocumentTreeHost> tree;
+};
+
+TEST_F(DocumentRoad, AConfidentialJobWithAPasscode) {
+    EXPECT_EQ(L"Print and Hold", tree->OwnCaption(0));
+    EXPECT_EQ(L"Copies Setting", tree->OwnCaption(1));
+    std::wstring mismatch;
+    bool stayedOpen = false;
+    Press(0, [&](hostsim::DialogRobot& robot) {
+        HWND dialog = robot.Wait(L"Print and Hold");
+        ASSERT_NE(nullptr, dialog);
+        const int confidential = EntryWith(dialog, IDC_HOLD_MODE, L"Confidential");
+        ASSERT_GE(confidential, 0);
+        hostsim::DialogRobot::Select(dialog, IDC_HOLD_MODE, confidential);
+        EXPECT_TRUE(hostsim::DialogRobot::IsShown(dialog, IDC_HOLD_PASSCODE));
+        hostsim::DialogRobot::SetText(dialog, IDC_HOLD_USER_ID, L"");
+        hostsim::DialogRobot::Type(dialog, IDC_HOLD_USER_ID, L"j/doe");  // the slash is refused
+        hostsim::DialogRobot::SetText(dialog, IDC_HOLD_JOB_NAME, L"");
+        hostsim::DialogRobot::Type(dialog, IDC_HOLD_JOB_NAME, L"Quarterly");
+        hostsim::DialogRobot::Type(dialog, IDC_HOLD_PASSCODE, L"12a34");  // the letter too
+        hostsim::DialogRobot::Type(dialog, IDC_HOLD_CONFIRM, L"1235");
+        // A confirmation that differs: the message, and the dialog stays open.
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        HWND box = robot.Wait(L"Invalid Passcode");
+        ASSERT_NE(nullptr, box);
+        mismatch = hostsim::DialogRobot::MessageText(box);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        Sleep(100);
+        stayedOpen = IsWindow(dialog) != FALSE;
+        hostsim::DialogRobot::SetText(dialog, IDC_HOLD_CONFIRM, L"");
+        hostsim::DialogRobot::Type(dialog, IDC_HOLD_CONFIRM, L"1234");
+        hostsim::DialogRobot::Click(dialog, IDOK);
+    });
+    EXPECT_EQ(L"The passcode must have 4 to 8 digits, and both entries must be the same.",
+              mismatch);
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(0, tree->Callback(host::kCpsuicbReasonApplyNow));
+
+    EXPECT_EQ(4, devmode::Get(Record(), devmode::kPrintModeCode)) << "Confidential, not stored";
+    EXPECT_EQ(u"jdoe", Text(devmode::kUserId));
+    EXPECT_EQ(u"Quarterly", Text(devmode::kJobName));
+    // The model encrypts: the passcode goes into the long field with the model's key.
+    EXPECT_EQ(u"1234", Text(devmode::kLongPasscode));
+    EXPECT_EQ(u"TLNC5-7F3A9C21", Text(devmode::kEncryptionKey));
+    EXPECT_EQ(1, devmode::Get(Record(), devmode::kEncryptionMode));
+
+    ASSERT_EQ(host::kSOk, sheet->Destroy());
+    EXPECT_EQ(2, sheet->setResultCalls()) << "once on OK, once when the sheet closes";
+    EXPECT_EQ(1u, sheet->info().Result);
+}
+
+TEST_F(DocumentRoad, CancelAfterARefusedPasscodeLeavesTheRecord) {
+    const std::vector<unsigned char> before = sheet->record();
+    Press(0, [&](hostsim::DialogRobot& robot) {
+        HWND dialog = robot.Wait(L"Print and Hold");
+        ASSERT_NE(nullptr, dialog);
+        hostsim::DialogRobot::Select(dialog, IDC_HOLD_MODE,
+                                     EntryWith(dialog, IDC_HOLD_MODE, L"Confidential"));
+        hostsim::DialogRobot::Type(dialog, IDC_HOLD_PASSCODE, L"12");
+        hostsim::DialogRobot::Type(dialog, IDC_HOLD_CONFIRM, L"12");
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        HWND box = robot.Wait(L"Invalid Passcode");
+        ASSERT_NE(nullptr, box);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        Sleep(100);
+        hostsim::DialogRobot::Click(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(before, sheet->record()) << "a refused OK wrote nothing";
+}
+
+TEST_F(DocumentRoad, TheCopiesSplitAndTheWarningWhenTheCopiesChange) {
+    Press(1, [&](hostsim::DialogRobot& robot) {
+        HWND dialog = robot.Wait(L"Copies Setting");
+        ASSERT_NE(nullptr, dialog);
+        EXPECT_EQ(L"5", hostsim::DialogRobot::Text(dialog, IDC_COPIES_TOTAL));
+        hostsim::DialogRobot::SetText(dialog, IDC_COPIES_GRAYSCALE, L"2");
+        EXPECT_EQ(L"3", hostsim::DialogRobot::Text(dialog, IDC_COPIES_COLOR));
+        hostsim::DialogRobot::Click(dialog, IDOK);
+    });
+    tree->Callback(host::kCpsuicbReasonApplyNow);
+    EXPECT_EQ(2, devmode::Get(Record(), devmode::kGrayscaleCopies));
+    EXPECT_EQ(3, devmode::Get(Record(), devmode::kColorCopies));
+
+    // Fewer copies with a split: the user is asked. No keeps everything as it was.
+    host::OPTITEM* copies = tree->ItemById(host::kDmPubCopiesCollate);
+    std::wstring question;
+    auto answer = [&](int button) {
+        return [&, button](hostsim::DialogRobot& robot) {
+            HWND box = robot.Wait(L"Warning");
+            ASSERT_NE(nullptr, box);
+            question = hostsim::DialogRobot::MessageText(box);
+            PostMessageW(box, WM_COMMAND, button, 0);
+        };
+    };
+    {
+        hostsim::DialogRobot robot(GetCurrentThreadId());
+        std::thread player([&] { answer(IDNO)(robot); });
+        tree->Change(copies, 3);
+        player.join();
+    }
+    EXPECT_NE(std::wstring::npos, question.find(L"number of copies has changed"));
+    EXPECT_EQ(5, copies->Sel);
+    EXPECT_EQ(5, sheet->publicDevmode().dmCopies);
+    EXPECT_EQ(2, devmode::Get(Record(), devmode::kGrayscaleCopies));
+    {
+        hostsim::DialogRobot robot(GetCurrentThreadId());
+        std::thread player([&] { answer(IDYES)(robot); });
+        tree->Change(copies, 3);
+        player.join();
+    }
+    EXPECT_EQ(3, copies->Sel);
+    EXPECT_EQ(0, devmode::Get(Record(), devmode::kGrayscaleCopies));
+    EXPECT_EQ(3, devmode::Get(Record(), devmode::kColorCopies));
+}
+
+}  // namespace
