@@ -56,7 +56,8 @@ void DialogRobot::Type(HWND dialog, int id, const std::wstring& text) {
 void DialogRobot::Select(HWND dialog, int id, int index) {
     HWND combo = GetDlgItem(dialog, id);
     SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(combo));
 }
 
 void DialogRobot::Click(HWND dialog, int id) {

@@ -97,8 +97,8 @@ host::LONG DocumentTreeHost::Change(host::OPTITEM* item, host::LONG selection, H
     const host::LONG old = item->Sel;
     item->Sel = selection;
     if (item->DMPubID == host::kDmPubColor) {
-        sheet_.publicDevmode().dmColor = selection != 0 ? host::kDmColorColor
-                                                        : host::kDmColorMonochrome;
+        sheet_.publicDevmode().dmColor =
+            selection != 0 ? host::kDmColorColor : host::kDmColorMonochrome;
     }
     if (item->DMPubID == host::kDmPubCopiesCollate) {
         sheet_.publicDevmode().dmCopies = static_cast<short>(selection);

@@ -212,6 +212,9 @@ class Dialogs {
     // Runs the dialog inside the module's activation context with `presenter` receiving its
     // events; returns the dialog's result, -1 when it cannot be created.
     virtual std::intptr_t RunModal(int templateId, void* owner, ui::Presenter& presenter) = 0;
+    // MessageBoxW over `owner` (a window of the host's, may be null); the button pressed.
+    virtual int MessageBox(void* owner, std::u16string_view text, std::u16string_view caption,
+                           std::uint32_t flags) = 0;
 };
 
 // Every port the core uses, handed to the plug-in object by the DLL (or by a test).

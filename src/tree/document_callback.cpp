@@ -173,10 +173,9 @@ class Call {
         for (host::DWORD i = 0; i < param_.cDrvOptItems && param_.pDrvOptItems != nullptr; ++i) {
             host::OPTITEM& item = param_.pDrvOptItems[i];
             if (item.DMPubID != host::kDmPubCopiesCollate) continue;
-            const int answer =
-                dialogs != nullptr
-                    ? dialogs->MessageBox(callback_.hDlg, message, title, ui::kMbYesNo)
-                    : ui::kIdNo;
+            const int answer = dialogs != nullptr ? dialogs->MessageBox(callback_.hDlg, message,
+                                                                        title, ui::kMbYesNo)
+                                                  : ui::kIdNo;
             if (answer == ui::kIdYes) {
                 item.Sel = session_.currentCopies;
                 publicDm_.dmCopies = session_.currentCopies;
@@ -245,13 +244,13 @@ class Call {
         if (printer == nullptr) return;
         std::size_t printerUnits = 0;
         if (text::Length(printer, profile::kNameUnits, &printerUnits) != text::kOk) return;
-        auto user = state_.ports().registry->OpenHive(platform::Hive::kCurrentUser,
-                                                      platform::kKeyWrite);
+        auto user =
+            state_.ports().registry->OpenHive(platform::Hive::kCurrentUser, platform::kKeyWrite);
         if (!user) return;
         if (auto key = user->Create(path, platform::kKeyWrite)) {
             // The job monitor reads the name without a terminating zero.
-            key->SetValue(std::u16string_view(printer, printerUnits), platform::kRegSz,
-                          name.data(), static_cast<std::uint32_t>(name.size() * sizeof(char16_t)));
+            key->SetValue(std::u16string_view(printer, printerUnits), platform::kRegSz, name.data(),
+                          static_cast<std::uint32_t>(name.size() * sizeof(char16_t)));
         }
     }
 
@@ -304,7 +303,8 @@ class Call {
             ResolutionFollowUp();
         }
         const host::OPTITEM* nup = HostById(host::kDmPubNup);
-        devmode::Set(record_, devmode::kBookletOn, nup != nullptr && nup->Sel == kNupBooklet ? 1 : 0);
+        devmode::Set(record_, devmode::kBookletOn,
+                     nup != nullptr && nup->Sel == kNupBooklet ? 1 : 0);
         StoreRegionColour();
         StoreSmartCms();
     }

@@ -52,8 +52,8 @@ void ApplyLockedItems(host::OEMCUIPPARAM& param, std::uint8_t locked) {
 void TrimColourDeviceResolution(host::OEMCUIPPARAM& param, const profile::UiSession& session) {
     const bool indexed = session.resolution300Index != 0 || session.quality300Index != 0;
     if (!indexed || session.colorDevice == 0) return;
-    HideItem(FindDriverItem(param.pDrvOptItems, param.cDrvOptItems, nullptr,
-                            host::kDmPubPrintQuality));
+    HideItem(
+        FindDriverItem(param.pDrvOptItems, param.cDrvOptItems, nullptr, host::kDmPubPrintQuality));
     if (session.resolution300Index != 0 || session.quality300Index == 0) return;
     host::OPTITEM* quality = FindDriverItem(param.pDrvOptItems, param.cDrvOptItems, "Quality");
     // A list of one option (or none) is left as it is: it cannot lose an option.

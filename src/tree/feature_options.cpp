@@ -73,6 +73,14 @@ bool ItemKeywordIs(const host::OPTITEM& item, std::string_view keyword) {
     return name[keyword.size()] == '\0';
 }
 
+std::string_view ItemKeywordText(const host::OPTITEM& item) {
+    const char* name = ItemKeyword(item);
+    if (name == nullptr) return {};
+    std::size_t length = 0;
+    while (length < kMaxKeywordBytes && name[length] != '\0') ++length;
+    return {name, length};
+}
+
 host::OPTITEM* FindDriverItem(host::OPTITEM* items, std::uint32_t count, const char* keyword,
                               std::uint8_t publicId) {
     if (items == nullptr) return nullptr;

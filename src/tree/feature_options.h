@@ -35,6 +35,11 @@ const char* ItemKeyword(const host::OPTITEM& item);
 // is never overrun beyond that.
 bool ItemKeywordIs(const host::OPTITEM& item, std::string_view keyword);
 
+// The item's keyword, read up to its terminator but never beyond kMaxKeywordBytes; empty
+// without one.
+inline constexpr std::size_t kMaxKeywordBytes = 256;
+std::string_view ItemKeywordText(const host::OPTITEM& item);
+
 // With a keyword: the first item, in array order, whose keyword equals it exactly; items
 // without keyword are skipped. With a null keyword: the first item whose DMPubID equals
 // publicId. None for a null array or a count of 0.

@@ -450,14 +450,34 @@ class FakeDialogs final : public platform::Dialogs {
         if (drive) drive(presenter);
         return result;
     }
+    int MessageBox(void* owner, std::u16string_view text, std::u16string_view caption,
+                   std::uint32_t flags) override {
+        messages.push_back({owner, std::u16string(caption) + u": " + std::u16string(text), flags});
+        return messageAnswers.empty() ? messageAnswer : Next();
+    }
     struct Run {
         int templateId;
         void* owner;
     };
+    struct Message {
+        void* owner;
+        std::u16string text;  // "caption: text"
+        std::uint32_t flags;
+    };
     std::vector<Run> runs;
+    std::vector<Message> messages;
+    int messageAnswer = 1;
+    std::vector<int> messageAnswers;  // answers in turn, before messageAnswer
     ui::Controls* controls = nullptr;
     std::function<void(ui::Presenter&)> drive;
     std::intptr_t result = 1;
+
+  private:
+    int Next() {
+        const int answer = messageAnswers.front();
+        messageAnswers.erase(messageAnswers.begin());
+        return answer;
+    }
 };
 
 // All fakes together, wired into a platform::Platform.

@@ -112,6 +112,12 @@ class DocumentTreeTest : public ::testing::Test {
         tree.pDrvOptItems = items.data();
         tree.cDrvOptItems = items.size();
     }
+    void TearDown() override {
+        if (sheetParam.pOEMUserData == nullptr) return;
+        sheetInfo.Reason = host::kPropSheetUiReasonDestroy;
+        fake.system.threadId = 1;
+        ui::DocumentPropertySheets(state, &driver, sheetInfo, 0);
+    }
     platform::Platform Ports() {
         platform::Platform ports = fake.ports();
         ports.profiles = &profiles;

@@ -246,7 +246,7 @@ TEST_F(PlugInTest, EntryChecksOfLaterFeatures) {
     EXPECT_EQ(87u, fakes.lastError.Get());
     tree.cOEMOptItems = 99;
     EXPECT_EQ(host::kSOk, object->CommonUIProp(1, &tree));
-    EXPECT_EQ(0u, tree.cOEMOptItems) << "the size query is answered";
+    EXPECT_EQ(2u, tree.cOEMOptItems) << "the size query: the two push buttons";
     EXPECT_EQ(host::kSOk, object->CommonUIProp(2, nullptr));
 
     host::PROPSHEETUI_INFO info = {};

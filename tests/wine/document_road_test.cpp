@@ -44,8 +44,8 @@ class DocumentRoad : public ::testing::Test {
         plugIn = library.CreatePlugIn();
         ASSERT_NE(nullptr, plugIn);
         ASSERT_EQ(host::kSOk, plugIn->PublishDriverInterface(&driver));
-        sheet = std::make_unique<hostsim::SheetHost>(plugIn, printer->get(), model->printerName,
-                                                     true);
+        sheet =
+            std::make_unique<hostsim::SheetHost>(plugIn, printer->get(), model->printerName, true);
         sheet->publicDevmode().dmCopies = 5;
         sheet->publicDevmode().dmColor = host::kDmColorColor;
         sheet->publicDevmode().dmCollate = host::kDmCollateTrue;

@@ -354,6 +354,12 @@ std::intptr_t Win32Dialogs::RunModal(int templateId, void* owner, ui::Presenter&
                               templateId, static_cast<HWND>(owner), presenter);
 }
 
+int Win32Dialogs::MessageBox(void* owner, std::u16string_view text, std::u16string_view caption,
+                             std::uint32_t flags) {
+    return MessageBoxW(static_cast<HWND>(owner), WideString(text).c_str(),
+                       WideString(caption).c_str(), flags);
+}
+
 Win32Platform::Win32Platform() {
     ports_.lastError = &lastError_;
     ports_.registry = &registry_;

@@ -120,6 +120,8 @@ class Win32Dialogs final : public platform::Dialogs {
   public:
     explicit Win32Dialogs(Win32Module& module) : module_(module) {}
     std::intptr_t RunModal(int templateId, void* owner, ui::Presenter& presenter) override;
+    int MessageBox(void* owner, std::u16string_view text, std::u16string_view caption,
+                   std::uint32_t flags) override;
 
   private:
     Win32Module& module_;
