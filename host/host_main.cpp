@@ -7,11 +7,16 @@
 #include <cwchar>
 #include <string>
 
+#include <thread>
+
 #include "devmode/oem_devmode.h"
 #include "devmode_calls.h"
+#include "dialog_robot.h"
 #include "model_install.h"
 #include "plugin_host.h"
 #include "sheet_host.h"
+#include "tree_host.h"
+#include "ui/dialog_ids.h"
 
 namespace {
 
@@ -149,6 +154,98 @@ void ShowSheets(host::IPrintOemUI* plugIn, const hostsim::ModelSpec& model,
                 static_cast<unsigned long>(device.info().Result), device.setResultCalls());
 }
 
+std::string Narrow(const std::u16string& text) {
+    std::string out;
+    for (char16_t c : text) out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+    return out;
+}
+
+// The position of the combo entry whose text contains `label`, or 0.
+int EntryWith(HWND dialog, int id, const wchar_t* label) {
+    HWND combo = GetDlgItem(dialog, id);
+    const int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[128] = {};
+        if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) >= 128) continue;
+        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        if (wcsstr(text, label) != nullptr) return i;
+    }
+    return 0;
+}
+
+// The typical road of a user of the TALEN model's document settings: the host builds the
+// tree and activates it; the user opens Print and Hold, picks a confidential job with a
+// passcode and confirms, splits the copies, and applies. A robot on a second thread plays
+// the user of the real dialogs and takes their pictures.
+void WalkDocumentRoad(host::IPrintOemUI* plugIn, const hostsim::ModelSpec& model,
+                      const std::wstring& pictures) {
+    hostsim::OpenedPrinter printer(model.printerName);
+    host::OEMUIOBJ uiObject = {};
+    for (const wchar_t* code : {L"EN", L"GR"}) {
+        hostsim::StoreLanguageCode(model.printerName, code);
+        hostsim::SheetHost sheet(plugIn, printer.get(), model.printerName, true);
+        sheet.publicDevmode().dmCopies = 4;
+        sheet.publicDevmode().dmColor = host::kDmColorColor;
+        sheet.publicDevmode().dmCollate = host::kDmCollateTrue;
+        sheet.Initialise();
+        hostsim::DocumentTreeHost tree(plugIn, sheet, &uiObject);
+        const host::HRESULT built = tree.Build();
+        const host::LONG active = tree.Callback(host::kCpsuicbReasonSetActive);
+        std::printf(
+            "\n  Document road, language %ls: tree %s, items \"%ls\" and \"%ls\", "
+            "activation answers %ld\n",
+            code, hostsim::ResultName(built).c_str(), tree.OwnCaption(0).c_str(),
+            tree.OwnCaption(1).c_str(), static_cast<long>(active));
+        auto play = [&](std::size_t button, const wchar_t* picture, auto user) {
+            hostsim::DialogRobot robot(GetCurrentThreadId());
+            std::thread player([&] {
+                HWND dialog = robot.Wait(nullptr);
+                if (dialog != nullptr) {
+                    user(dialog);
+                    if (!pictures.empty()) {
+                        const std::wstring path =
+                            pictures + L"\\" + picture + L"-" + code + L".png";
+                        std::printf("    picture %ls: %s\n", path.c_str(),
+                                    hostsim::CaptureWindow(dialog, path) ? "written" : "FAILED");
+                    }
+                    hostsim::DialogRobot::Click(dialog, IDOK);
+                }
+                robot.CancelAll();
+            });
+            tree.PressButton(button, nullptr);
+            player.join();
+        };
+        play(1, L"copies-setting", [](HWND dialog) {
+            hostsim::DialogRobot::SetText(dialog, IDC_COPIES_GRAYSCALE, L"1");
+        });
+        play(0, L"print-and-hold", [](HWND dialog) {
+            int confidential = EntryWith(dialog, IDC_HOLD_MODE, L"Confidential");
+            if (confidential == 0) confidential = EntryWith(dialog, IDC_HOLD_MODE, L"Vertraulich");
+            hostsim::DialogRobot::Select(dialog, IDC_HOLD_MODE, confidential);
+            hostsim::DialogRobot::SetText(dialog, IDC_HOLD_USER_ID, L"");
+            hostsim::DialogRobot::Type(dialog, IDC_HOLD_USER_ID, L"jdoe");
+            hostsim::DialogRobot::SetText(dialog, IDC_HOLD_JOB_NAME, L"");
+            hostsim::DialogRobot::Type(dialog, IDC_HOLD_JOB_NAME, L"Quarterly report");
+            hostsim::DialogRobot::Type(dialog, IDC_HOLD_PASSCODE, L"4711");
+            hostsim::DialogRobot::Type(dialog, IDC_HOLD_CONFIRM, L"4711");
+        });
+        const host::LONG applied = tree.Callback(host::kCpsuicbReasonApplyNow);
+        const void* r = sheet.record().data();
+        std::printf(
+            "    Apply answers %ld; the record: PrintModeCode %u, UserId \"%s\", JobName \"%s\", "
+            "LongPasscode \"%s\", EncryptionKey \"%s\", GrayscaleCopies %d, ColorCopies %d\n",
+            static_cast<long>(applied), devmode::Get(r, devmode::kPrintModeCode),
+            Narrow(devmode::GetText(r, devmode::kUserId)).c_str(),
+            Narrow(devmode::GetText(r, devmode::kJobName)).c_str(),
+            Narrow(devmode::GetText(r, devmode::kLongPasscode)).c_str(),
+            Narrow(devmode::GetText(r, devmode::kEncryptionKey)).c_str(),
+            devmode::Get(r, devmode::kGrayscaleCopies), devmode::Get(r, devmode::kColorCopies));
+        sheet.Destroy();
+        std::printf("    destroy: Result %lu, set-result calls %d\n",
+                    static_cast<unsigned long>(sheet.info().Result), sheet.setResultCalls());
+    }
+}
+
 // Times the DevMode operations of the real DLL on an installed model: default, convert of a
 // foreign record (which falls back to defaults) and merge of an own record.
 int Bench(host::IPrintOemUI* plugIn, long iterations) {
@@ -223,6 +320,7 @@ int wmain(int argc, wchar_t** argv) {
     for (const hostsim::ModelSpec& model : hostsim::SampleModels()) {
         const bool shown = ShowModel(plugIn, model);
         if (shown) ShowSheets(plugIn, model, pictures);
+        if (shown && model.printerName[0] == L'T') WalkDocumentRoad(plugIn, model, pictures);
         modelsShown = shown && modelsShown;
     }
     std::printf("\n");
