@@ -38,7 +38,7 @@ file(GLOB WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32
 list(REMOVE_ITEM WIN32_SOURCES ${CMAKE_SOURCE_DIR}/src/platform/win32/dll_main.cpp)
 add_library(plugin_win32 STATIC ${WIN32_SOURCES})
 target_compile_options(plugin_win32 PRIVATE ${PLUGIN_WARNINGS})
-target_link_libraries(plugin_win32 PUBLIC plugin_core shlwapi winspool comctl32)
+target_link_libraries(plugin_win32 PUBLIC plugin_core shlwapi winspool comctl32 ws2_32)
 
 add_library(plugin_dll SHARED
   ${CMAKE_SOURCE_DIR}/src/platform/win32/dll_main.cpp

@@ -5,10 +5,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/errors.h"
 
@@ -77,6 +79,9 @@ class Module {
     virtual ~Module() = default;
     virtual void* Handle() const = 0;
     virtual void* ActivationContext() = 0;
+    // The module's own full path (GetModuleFileNameW); empty when it does not fit the
+    // platform's path limit or cannot be had.
+    virtual std::u16string FilePath() const = 0;
 };
 
 // A library loaded by the plug-in, freed when the object goes away.
@@ -124,6 +129,23 @@ class Spooler {
     virtual std::uint32_t WritePrinterData(void* printer, std::u16string_view name,
                                            std::uint32_t type, const void* data,
                                            std::uint32_t bytes) = 0;
+    // The port of the printer (GetPrinterW level 2, pPortName); an error code, 0 with the
+    // name in *port.
+    virtual std::uint32_t PortName(void* printer, std::u16string* port) = 0;
+    // A form of the spooler by name (GetFormW level 1, its buffer sized as EnumFormsW asks):
+    // its flags (0 for a user-defined form) and size in thousandths of a millimetre. An
+    // error code, 0 when the spooler knows the form.
+    virtual std::uint32_t ReadForm(void* printer, std::u16string_view name, std::uint32_t* flags,
+                                   std::uint32_t* width, std::uint32_t* height) = 0;
+};
+
+// Host names to IPv4 addresses (the sockets service's gethostbyname).
+class NameService {
+  public:
+    virtual ~NameService() = default;
+    // The addresses of an ANSI host name, in the order the name service lists them; empty
+    // when the name cannot be resolved.
+    virtual std::vector<std::array<std::uint8_t, 4>> Resolve(std::string_view hostName) = 0;
 };
 
 // A raw job in progress: its document and page are started; the object ends the page (when
@@ -175,6 +197,9 @@ class SystemInfo {
     virtual std::u16string UserName(std::uint32_t units) const = 0;
     // GetSystemTime: year, month, day of week, day, hour, minute, second, milliseconds.
     virtual void SystemTime(std::uint16_t (&fields)[8]) const = 0;
+    // A text in the system's ANSI code page (WideCharToMultiByte, CP_ACP), at most maxBytes
+    // bytes without the terminator; characters the code page lacks become its default.
+    virtual std::string ToAnsi(std::u16string_view text, std::size_t maxBytes) const = 0;
 };
 
 // The HTML Help control. Null answers when it cannot be had.
@@ -225,6 +250,7 @@ struct Platform {
     ModuleLoader* modules = nullptr;
     Heap* heap = nullptr;
     Spooler* spooler = nullptr;
+    NameService* names = nullptr;
     RawJobs* rawJobs = nullptr;
     ProfileFiles* profiles = nullptr;
     SystemInfo* system = nullptr;

@@ -20,6 +20,25 @@ inline constexpr std::size_t kMaxHelpTopics = 200;
 inline constexpr std::size_t kMaxPrintModes = 6;
 inline constexpr std::size_t kMaxResolutions = 10;
 inline constexpr std::size_t kPrintAtUnits = 128;
+inline constexpr std::size_t kMaxTrays = 15;
+inline constexpr std::size_t kTrayNameUnits = 32;
+inline constexpr std::size_t kAddressUnits = 260;
+
+// One tray with a custom paper range: its position among the paper-source options (-1 for
+// an empty entry) and its display name (the caption of its form-to-tray item).
+struct TrayEntry {
+    std::int32_t index;
+    char16_t name[kTrayNameUnits];
+};
+
+// Minimum width, maximum width, minimum height, maximum height, in thousandths of a
+// millimetre; all four 0 accepts every size.
+struct TrayLimits {
+    std::uint32_t minWidth;
+    std::uint32_t maxWidth;
+    std::uint32_t minHeight;
+    std::uint32_t maxHeight;
+};
 
 // One filed context-help topic: a control id and its topic.
 struct HelpTopic {
@@ -104,6 +123,16 @@ struct UiSession {
     std::int16_t printMode;
     std::int16_t storeFlag;
     char16_t printAtText[kPrintAtUnits];
+    // Job Accounting: what the dialog shows (the pending values are jobAccountId and
+    // jobAccountPassword); emptied after each apply.
+    char16_t jobAccountIdShown[kJobAccountUnits];
+    char16_t jobAccountPasswordShown[kJobAccountUnits];
+    // The trays with custom paper ranges (built when checkTraysForCustoms is on).
+    std::int32_t trayCount;
+    TrayEntry trayList[kMaxTrays];
+    TrayLimits trayLimits[kMaxTrays];
+    // The printer's network address, for the Troubleshooting page's links.
+    char16_t printerAddress[kAddressUnits];
 };
 
 // The sheet's parameter block, when the session belongs to a property sheet; null for a

@@ -170,6 +170,8 @@ class FakeModule final : public platform::Module {
   public:
     void* Handle() const override { return handle; }
     void* ActivationContext() override { return context; }
+    std::u16string FilePath() const override { return path; }
+    std::u16string path = u"C:\\windows\\system32\\spool\\drivers\\x64\\3\\CVLU.DLL";
     void* handle = reinterpret_cast<void*>(0x10000000);
     void* context = nullptr;
 };
@@ -312,6 +314,28 @@ class FakeSpooler final : public platform::Spooler {
         return 0;
     }
 
+    std::uint32_t PortName(void*, std::u16string* port) override {
+        ++portQueries;
+        if (portMissing || port == nullptr) return kErrorInvalidLevel;
+        *port = portName;
+        return 0;
+    }
+    std::uint32_t ReadForm(void*, std::u16string_view name, std::uint32_t* flags,
+                           std::uint32_t* width, std::uint32_t* height) override {
+        ++formQueries;
+        const auto it = forms.find(std::u16string(name));
+        if (it == forms.end()) return 1902;  // ERROR_INVALID_FORM_NAME
+        if (flags != nullptr) *flags = it->second.flags;
+        if (width != nullptr) *width = it->second.width;
+        if (height != nullptr) *height = it->second.height;
+        return 0;
+    }
+    struct Form {
+        std::uint32_t flags;  // 0 user-defined, 1 built-in, 2 printer
+        std::uint32_t width;
+        std::uint32_t height;
+    };
+
     // Test helpers.
     void SetDword(std::u16string_view name, std::uint32_t value) {
         WritePrinterData(nullptr, name, platform::kRegDword, &value, sizeof value);
@@ -332,6 +356,12 @@ class FakeSpooler final : public platform::Spooler {
     std::u16string driverDirectory = u"C:\\Drivers";
     bool driverMissing = false;
     std::map<std::u16string, Data> printerData;  // by lower-case name
+    std::u16string portName = u"IP_10.0.0.5";
+    bool portMissing = false;
+    std::map<std::u16string, Form> forms = {{u"A4", {1, 210000, 297000}},
+                                            {u"Letter", {1, 215900, 279400}}};
+    int portQueries = 0;
+    int formQueries = 0;
 
     int driverQueries = 0;  // GetPrinterDriver calls, the sizing calls included
     int driverAnswers = 0;  // calls that returned the driver information
@@ -374,6 +404,17 @@ class FakeSystemInfo final : public platform::SystemInfo {
         for (int i = 0; i < 8; ++i) fields[i] = now[i];
     }
 
+    // One byte per character: what the test machine's ANSI code page makes of ASCII text;
+    // anything else becomes "?".
+    std::string ToAnsi(std::u16string_view text, std::size_t maxBytes) const override {
+        std::string out;
+        for (char16_t c : text) {
+            if (out.size() == maxBytes) break;
+            out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+        }
+        return out;
+    }
+
     std::u16string userName = u"jdoe";
     std::uint16_t now[8] = {2024, 3, 2, 5, 9, 15, 30, 500};  // Tuesday 5 March 2024, 09:15:30
     std::uint16_t userLangId = 0x0409;
@@ -382,6 +423,18 @@ class FakeSystemInfo final : public platform::SystemInfo {
     std::uint32_t threadId = 1;
     std::u16string systemDirectory = u"C:\\windows\\system32";
     std::map<std::u16string, std::u16string> environment = {{u"SystemRoot", u"C:\\windows"}};
+};
+
+// Host names by table.
+class FakeNameService final : public platform::NameService {
+  public:
+    std::vector<std::array<std::uint8_t, 4>> Resolve(std::string_view hostName) override {
+        asked.emplace_back(hostName);
+        const auto it = hosts.find(std::string(hostName));
+        return it != hosts.end() ? it->second : std::vector<std::array<std::uint8_t, 4>>{};
+    }
+    std::map<std::string, std::vector<std::array<std::uint8_t, 4>>> hosts;
+    std::vector<std::string> asked;
 };
 
 // Libraries by full path: each known path loads, with the exports it names.
@@ -488,6 +541,7 @@ struct FakePlatform {
     FakeModuleLoader modules;
     FakeHeap heap;
     FakeSpooler spooler;
+    FakeNameService names;
     FakeSystemInfo system;
     platform::Platform ports() {
         platform::Platform p;
@@ -497,6 +551,7 @@ struct FakePlatform {
         p.modules = &modules;
         p.heap = &heap;
         p.spooler = &spooler;
+        p.names = &names;
         p.system = &system;
         return p;
     }

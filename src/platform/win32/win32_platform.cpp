@@ -1,12 +1,18 @@
+// Winsock 2 must come before windows.h, which would otherwise bring in Winsock 1.
+#include <winsock2.h>
+// clang-format off
 #include "platform/win32/win32_platform.h"
+// clang-format on
 
 #include <prsht.h>
 #include <shlwapi.h>
 #include <winspool.h>
 
+#include <cstring>
 #include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "platform/win32/dialog_host.h"
 #include "plugin/host_interface.h"
@@ -154,6 +160,15 @@ void* Win32Module::ActivationContext() {
     return context_.get();
 }
 
+std::u16string Win32Module::FilePath() const {
+    if (module_ == nullptr) return {};
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(module_, path, MAX_PATH);
+    // A path that filled the buffer was cut: it names another file.
+    if (length == 0 || length >= MAX_PATH) return {};
+    return std::u16string(path, path + length);
+}
+
 void Win32Module::Detach() {
     context_.reset();
     module_ = nullptr;
@@ -219,6 +234,70 @@ std::uint32_t Win32Spooler::WritePrinterData(void* printer, std::u16string_view 
                                              std::uint32_t bytes) {
     return SetPrinterDataW(printer, const_cast<wchar_t*>(WideString(name).c_str()), type,
                            static_cast<BYTE*>(const_cast<void*>(data)), bytes);
+}
+
+std::uint32_t Win32Spooler::PortName(void* printer, std::u16string* port) {
+    if (port == nullptr) return ERROR_INVALID_PARAMETER;
+    DWORD needed = 0;
+    GetPrinterW(printer, 2, nullptr, 0, &needed);
+    if (needed == 0 || needed > (1u << 20)) return ERROR_INVALID_DATA;
+    std::vector<unsigned char> buffer(needed);
+    if (!GetPrinterW(printer, 2, buffer.data(), needed, &needed)) return GetLastError();
+    const auto* info = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
+    if (info->pPortName == nullptr) return ERROR_INVALID_DATA;
+    // The strings lie inside the buffer; never read past its end.
+    const auto* begin = reinterpret_cast<const wchar_t*>(buffer.data());
+    const auto* end = begin + buffer.size() / sizeof(wchar_t);
+    const wchar_t* name = info->pPortName;
+    if (name < begin || name >= end) return ERROR_INVALID_DATA;
+    const std::size_t units = wcsnlen(name, static_cast<std::size_t>(end - name));
+    port->assign(name, name + units);
+    return ERROR_SUCCESS;
+}
+
+std::uint32_t Win32Spooler::ReadForm(void* printer, std::u16string_view name, std::uint32_t* flags,
+                                     std::uint32_t* width, std::uint32_t* height) {
+    // The size the whole list of forms needs is enough for any one of them.
+    DWORD needed = 0;
+    DWORD returned = 0;
+    EnumFormsW(printer, 1, nullptr, 0, &needed, &returned);
+    if (needed < sizeof(FORM_INFO_1W) || needed > (1u << 20)) needed = 4096;
+    std::vector<unsigned char> buffer(needed);
+    const std::wstring form = WideString(name);
+    if (!GetFormW(printer, const_cast<wchar_t*>(form.c_str()), 1, buffer.data(), needed,
+                  &needed)) {
+        const DWORD error = GetLastError();
+        return error != ERROR_SUCCESS ? error : ERROR_INVALID_FORM_NAME;
+    }
+    const auto* info = reinterpret_cast<const FORM_INFO_1W*>(buffer.data());
+    if (flags != nullptr) *flags = info->Flags;
+    if (width != nullptr) *width = static_cast<std::uint32_t>(info->Size.cx);
+    if (height != nullptr) *height = static_cast<std::uint32_t>(info->Size.cy);
+    return ERROR_SUCCESS;
+}
+
+std::vector<std::array<std::uint8_t, 4>> Win32NameService::Resolve(std::string_view hostName) {
+    std::vector<std::array<std::uint8_t, 4>> addresses;
+    if (hostName.empty() || hostName.size() > 255) return addresses;
+    WSADATA data = {};
+    if (WSAStartup(MAKEWORD(1, 1), &data) != 0) return addresses;
+    // The service is stopped again on every path.
+    struct Started {
+        ~Started() { WSACleanup(); }
+    } started;
+    const std::string name(hostName);
+    const hostent* entry = gethostbyname(name.c_str());
+    if (entry == nullptr || entry->h_addrtype != AF_INET || entry->h_addr_list == nullptr) {
+        return addresses;
+    }
+    for (char** address = entry->h_addr_list; *address != nullptr; ++address) {
+        // Only four-byte entries are addresses of this kind.
+        if (entry->h_length != 4) continue;
+        std::array<std::uint8_t, 4> bytes;
+        std::memcpy(bytes.data(), *address, 4);
+        addresses.push_back(bytes);
+    }
+    return addresses;
 }
 
 std::unique_ptr<platform::RawJob> Win32RawJobs::Start(void* printer, std::u16string_view document,
@@ -303,6 +382,19 @@ void Win32SystemInfo::SystemTime(std::uint16_t (&fields)[8]) const {
     for (int i = 0; i < 8; ++i) fields[i] = values[i];
 }
 
+std::string Win32SystemInfo::ToAnsi(std::u16string_view text, std::size_t maxBytes) const {
+    if (text.empty() || maxBytes == 0) return {};
+    const std::wstring wide = WideString(text);
+    const int needed = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    if (needed <= 0) return {};
+    std::string ansi(static_cast<std::size_t>(needed), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), needed,
+                        nullptr, nullptr);
+    if (ansi.size() > maxBytes) ansi.resize(maxBytes);
+    return ansi;
+}
+
 std::intptr_t Win32SheetPages::AddPage(void* sheetFunction, void* sheet, int templateId,
                                        std::u16string_view title,
                                        platform::PresenterFactory factory) {
@@ -367,6 +459,7 @@ Win32Platform::Win32Platform() {
     ports_.modules = &modules_;
     ports_.heap = &heap_;
     ports_.spooler = &spooler_;
+    ports_.names = &names_;
     ports_.rawJobs = &rawJobs_;
     ports_.profiles = &profiles_;
     ports_.system = &system_;

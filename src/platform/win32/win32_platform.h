@@ -39,6 +39,7 @@ class Win32Module final : public platform::Module {
     void* ActivationContext() override;
     // Whether the context has been made (for tests of the load order).
     bool ContextMade() const { return context_.get() != nullptr; }
+    std::u16string FilePath() const override;
 
   private:
     HMODULE module_ = nullptr;
@@ -67,6 +68,15 @@ class Win32Spooler final : public platform::Spooler {
                                   void* data, std::uint32_t bytes, std::uint32_t* needed) override;
     std::uint32_t WritePrinterData(void* printer, std::u16string_view name, std::uint32_t type,
                                    const void* data, std::uint32_t bytes) override;
+    std::uint32_t PortName(void* printer, std::u16string* port) override;
+    std::uint32_t ReadForm(void* printer, std::u16string_view name, std::uint32_t* flags,
+                           std::uint32_t* width, std::uint32_t* height) override;
+};
+
+// Name resolution through Winsock 1.1, started and stopped around each lookup.
+class Win32NameService final : public platform::NameService {
+  public:
+    std::vector<std::array<std::uint8_t, 4>> Resolve(std::string_view hostName) override;
 };
 
 class Win32RawJobs final : public platform::RawJobs {
@@ -95,6 +105,7 @@ class Win32SystemInfo final : public platform::SystemInfo {
     std::u16string ExpandEnvironment(std::u16string_view text) const override;
     std::u16string UserName(std::uint32_t units) const override;
     void SystemTime(std::uint16_t (&fields)[8]) const override;
+    std::string ToAnsi(std::u16string_view text, std::size_t maxBytes) const override;
 };
 
 // Pages are described with the plug-in's dialog procedure; each page keeps a binding (its
@@ -143,6 +154,7 @@ class Win32Platform {
     Win32ModuleLoader modules_;
     Win32Heap heap_;
     Win32Spooler spooler_;
+    Win32NameService names_;
     Win32RawJobs rawJobs_;
     Win32ProfileFiles profiles_;
     Win32SystemInfo system_;
