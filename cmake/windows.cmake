@@ -118,3 +118,19 @@ include(GoogleTest)
 gtest_discover_tests(wine_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
                      WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
                      PROPERTIES RESOURCE_LOCK wineprefix)
+
+# A stand-in SNMP module for the auto-configuration tests, with a copy of the plug-in beside
+# it in bin/snmptest/: the plug-in finds its module as "<its own name without U.DLL>N.DLL".
+add_library(snmp_stub SHARED tests/wine/snmp_stub/stub_module.cpp
+                             tests/wine/snmp_stub/stub_module.def)
+set_target_properties(snmp_stub PROPERTIES OUTPUT_NAME "${PLUGIN_PREFIX}N" PREFIX "" SUFFIX ".DLL"
+                      RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin/snmptest
+                      LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin/snmptest)
+target_compile_options(snmp_stub PRIVATE ${PLUGIN_WARNINGS})
+target_link_options(snmp_stub PRIVATE ${STATIC_RUNTIME} -Wl,--enable-stdcall-fixup)
+set(SNMPTEST_PLUGIN ${CMAKE_BINARY_DIR}/bin/snmptest/${PLUGIN_PREFIX}U.DLL)
+add_custom_command(OUTPUT ${SNMPTEST_PLUGIN}
+                   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:plugin_dll> ${SNMPTEST_PLUGIN}
+                   DEPENDS plugin_dll)
+add_custom_target(snmptest_plugin DEPENDS ${SNMPTEST_PLUGIN})
+add_dependencies(wine_tests snmp_stub snmptest_plugin)

@@ -1,13 +1,36 @@
 #include "tree_host.h"
 
 #include <cstring>
+#include <cwchar>
 
 namespace hostsim {
 
 DocumentTreeHost::DocumentTreeHost(host::IPrintOemUI* plugIn, SheetHost& sheet,
-                                   host::OEMUIOBJ* uiObject)
-    : plugIn_(plugIn), sheet_(sheet) {
+                                   host::OEMUIOBJ* uiObject, Kind kind)
+    : plugIn_(plugIn), sheet_(sheet), kind_(kind) {
     items_.reserve(32);
+    param_.cbSize = sizeof param_;
+    param_.poemuiobj = uiObject;
+    param_.hPrinter = sheet.param().hPrinter;
+    param_.pPrinterName = sheet.param().pPrinterName;
+    param_.hOEMHeap = sheet.param().hOEMHeap;
+    if (kind == Kind::kPrinter) {
+        // The installable options of the TALEN sample's printer description, the driver's
+        // PostScript memory setting (named by its text number 400) and a tray's forms.
+        const std::vector<std::wstring> noYes = {L"Not Installed", L"Installed"};
+        Add("Option1", 0, 0, 2, noYes);
+        Add("Option2", 0, 0, 2, noYes);
+        Add("Option4", 0, 0, 2, noYes);
+        Add("Option5", 0, 0, 2, noYes);
+        Add("Option6", 0, 0, 2, noYes);
+        Add("Finisher", 0, 0, 3, {L"None", L"Stapler", L"Booklet"});
+        Add("InstalledMemory", 0, 0, 4, {L"128 MB", L"256 MB", L"512 MB", L"1024 MB"});
+        host::OPTITEM& postScript = Add(nullptr, 0, 0, 0);
+        postScript.pName = reinterpret_cast<host::WCHAR*>(std::uintptr_t{400});
+        param_.pDrvOptItems = items_.data();
+        param_.cDrvOptItems = static_cast<host::DWORD>(items_.size());
+        return;
+    }
     const host::DEVMODEW& dm = sheet.publicDevmode();
     // What a PostScript driver shows for a colour laser printer: public items, then the
     // printer description's features. The SmartCMS features follow each other.
@@ -29,19 +52,14 @@ DocumentTreeHost::DocumentTreeHost(host::IPrintOemUI* plugIn, SheetHost& sheet,
     Add("GraphicsSmartCMS4", 0, 0, 2);
     Add("InstalledMemory", 0, 0, 4);
 
-    param_.cbSize = sizeof param_;
-    param_.poemuiobj = uiObject;
-    param_.hPrinter = sheet.param().hPrinter;
-    param_.pPrinterName = sheet.param().pPrinterName;
-    param_.hOEMHeap = sheet.param().hOEMHeap;
     param_.pPublicDM = &sheet.publicDevmode();
     param_.pOEMDM = sheet.record().data();
     param_.pDrvOptItems = items_.data();
     param_.cDrvOptItems = static_cast<host::DWORD>(items_.size());
 }
 
-void DocumentTreeHost::Add(const char* keyword, host::BYTE publicId, host::LONG selection,
-                           int options) {
+host::OPTITEM& DocumentTreeHost::Add(const char* keyword, host::BYTE publicId, host::LONG selection,
+                                     int options, std::vector<std::wstring> texts) {
     host::OPTITEM item = {};
     item.cbSize = sizeof item;
     item.DMPubID = publicId;
@@ -57,6 +75,12 @@ void DocumentTreeHost::Add(const char* keyword, host::BYTE publicId, host::LONG 
     if (options > 0) {
         auto params = std::make_unique<std::vector<host::OPTPARAM>>(options);
         for (host::OPTPARAM& p : *params) p.cbSize = sizeof p;
+        if (!texts.empty()) {
+            texts_.push_back(std::make_unique<std::vector<std::wstring>>(std::move(texts)));
+            for (std::size_t i = 0; i < params->size() && i < texts_.back()->size(); ++i) {
+                (*params)[i].pData = reinterpret_cast<host::WCHAR*>((*texts_.back())[i].data());
+            }
+        }
         auto type = std::make_unique<host::OPTTYPE>();
         type->cbSize = sizeof(host::OPTTYPE);
         type->Count = static_cast<host::WORD>(options);
@@ -66,16 +90,37 @@ void DocumentTreeHost::Add(const char* keyword, host::BYTE publicId, host::LONG 
         params_.push_back(std::move(params));
     }
     items_.push_back(item);
+    return items_.back();
+}
+
+host::LONG DocumentTreeHost::OptionIndex(const host::OPTITEM& item, const wchar_t* text) {
+    if (item.pOptType == nullptr || item.pOptType->pOptParam == nullptr) return -1;
+    for (host::WORD i = 0; i < item.pOptType->Count; ++i) {
+        const auto* data = reinterpret_cast<const wchar_t*>(item.pOptType->pOptParam[i].pData);
+        if (data != nullptr && std::wcscmp(data, text) == 0) return i;
+    }
+    return -1;
+}
+
+std::wstring DocumentTreeHost::OptionText(const host::OPTITEM& item) {
+    if (item.pOptType == nullptr || item.pOptType->pOptParam == nullptr || item.Sel < 0 ||
+        item.Sel >= item.pOptType->Count) {
+        return L"";
+    }
+    const auto* data = reinterpret_cast<const wchar_t*>(item.pOptType->pOptParam[item.Sel].pData);
+    return data != nullptr ? data : L"";
 }
 
 host::HRESULT DocumentTreeHost::Build() {
     param_.pOEMOptItems = nullptr;
     param_.cOEMOptItems = 0;
-    const host::HRESULT sized = plugIn_->CommonUIProp(host::kOemCuipDocProp, &param_);
+    const host::DWORD mode =
+        kind_ == Kind::kPrinter ? host::kOemCuipPrnProp : host::kOemCuipDocProp;
+    const host::HRESULT sized = plugIn_->CommonUIProp(mode, &param_);
     if (sized != host::kSOk) return sized;
     own_.assign(param_.cOEMOptItems, host::OPTITEM{});
     param_.pOEMOptItems = own_.data();
-    return plugIn_->CommonUIProp(host::kOemCuipDocProp, &param_);
+    return plugIn_->CommonUIProp(mode, &param_);
 }
 
 host::LONG DocumentTreeHost::Callback(host::WORD reason, host::OPTITEM* current,

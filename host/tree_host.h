@@ -1,5 +1,5 @@
-// The host's document settings tree: the driver's own feature items (with their keywords
-// and public ids, as a PostScript driver builds them from a printer description), the
+// The host's settings trees: the driver's own feature items (with their keywords, public ids
+// and option texts, as a PostScript driver builds them from a printer description), the
 // plug-in's items, and the calls the host makes on them.
 #pragma once
 
@@ -16,14 +16,20 @@ namespace hostsim {
 
 class DocumentTreeHost {
   public:
-    // The tree of the job whose document sheet `sheet` is open: it shares the sheet's
-    // private record and public settings, as the driver's tree and sheet do.
-    DocumentTreeHost(host::IPrintOemUI* plugIn, SheetHost& sheet, host::OEMUIOBJ* uiObject);
+    enum class Kind { kDocument, kPrinter };
+    // The document tree of the job whose document sheet `sheet` is open (it shares the
+    // sheet's private record and public settings, as the driver's tree and sheet do), or the
+    // printer tree of the printer whose printer sheet `sheet` is.
+    DocumentTreeHost(host::IPrintOemUI* plugIn, SheetHost& sheet, host::OEMUIOBJ* uiObject,
+                     Kind kind = Kind::kDocument);
     DocumentTreeHost(const DocumentTreeHost&) = delete;
     DocumentTreeHost& operator=(const DocumentTreeHost&) = delete;
 
-    // CommonUIProp(OEMCUIP_DOCPROP) twice: the size query, then the fill call.
+    // CommonUIProp twice: the size query, then the fill call.
     host::HRESULT Build();
+    // The selection of an item by its option text, or -1.
+    static host::LONG OptionIndex(const host::OPTITEM& item, const wchar_t* text);
+    static std::wstring OptionText(const host::OPTITEM& item);
     const host::OEMCUIPPARAM& param() const { return param_; }
 
     // The installed callback with a reason; `current` and `oldSelection` as the host fills
@@ -41,10 +47,12 @@ class DocumentTreeHost {
     std::wstring OwnCaption(std::size_t index);
 
   private:
-    void Add(const char* keyword, host::BYTE publicId, host::LONG selection, int options);
+    host::OPTITEM& Add(const char* keyword, host::BYTE publicId, host::LONG selection, int options,
+                       std::vector<std::wstring> texts = {});
 
     host::IPrintOemUI* plugIn_;
     SheetHost& sheet_;
+    Kind kind_;
     host::OEMCUIPPARAM param_ = {};
     // The driver's items and what they point to; reserved up front, so no pointer moves.
     std::vector<host::OPTITEM> items_;
@@ -52,6 +60,7 @@ class DocumentTreeHost {
     std::vector<std::unique_ptr<std::string>> keywords_;
     std::vector<std::unique_ptr<host::OPTTYPE>> types_;
     std::vector<std::unique_ptr<std::vector<host::OPTPARAM>>> params_;
+    std::vector<std::unique_ptr<std::vector<std::wstring>>> texts_;
     std::vector<host::OPTITEM> own_;
 };
 

@@ -30,7 +30,8 @@ SessionTable::SessionTable() {
     next_ = Mix(now ^ reinterpret_cast<std::uintptr_t>(this));
 }
 
-std::uint32_t SessionTable::Register(void* session, std::uint32_t owner) noexcept {
+std::uint32_t SessionTable::Register(void* session, std::uint32_t owner,
+                                     SessionKind kind) noexcept {
     if (session == nullptr) return 0;
     try {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -39,7 +40,7 @@ std::uint32_t SessionTable::Register(void* session, std::uint32_t owner) noexcep
             const std::uint32_t key = next_;
             next_ += kKeyStep;
             if (key == 0 || sessions_.count(key) != 0) continue;
-            sessions_.emplace(key, Entry{session, owner});
+            sessions_.emplace(key, Entry{session, owner, kind});
             return key;
         }
     } catch (...) {
@@ -78,6 +79,18 @@ std::uint32_t SessionTable::KeyOf(const void* session, std::uint32_t thread) con
     } catch (...) {
     }
     return 0;
+}
+
+std::vector<void*> SessionTable::Live(SessionKind kind, std::uint32_t thread) const noexcept {
+    std::vector<void*> live;
+    try {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (const auto& [key, entry] : sessions_) {
+            if (entry.kind == kind && entry.owner == thread) live.push_back(entry.session);
+        }
+    } catch (...) {
+    }
+    return live;
 }
 
 void WriteSessionLink(void* record, std::uint32_t key) noexcept {

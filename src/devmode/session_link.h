@@ -9,8 +9,13 @@
 #include <cstdint>
 #include <mutex>
 #include <unordered_map>
+#include <vector>
 
 namespace devmode {
+
+// What a session serves: a property sheet, or the printer settings tree (which lives until
+// the printer's property sheet closes).
+enum class SessionKind : std::uint32_t { kSheet = 0, kPrinterTree = 1 };
 
 class SessionTable {
   public:
@@ -20,7 +25,8 @@ class SessionTable {
 
     // Enters a live session owned by thread `owner` and returns its key: non-zero and
     // different from every other live key. 0 when session is null or the table cannot grow.
-    std::uint32_t Register(void* session, std::uint32_t owner) noexcept;
+    std::uint32_t Register(void* session, std::uint32_t owner,
+                           SessionKind kind = SessionKind::kSheet) noexcept;
 
     // Removes a key; unknown keys and 0 are ignored.
     void Unregister(std::uint32_t key) noexcept;
@@ -35,10 +41,14 @@ class SessionTable {
     // hands back is one of ours.
     std::uint32_t KeyOf(const void* session, std::uint32_t thread) const noexcept;
 
+    // The live sessions of one kind owned by `thread`.
+    std::vector<void*> Live(SessionKind kind, std::uint32_t thread) const noexcept;
+
   private:
     struct Entry {
         void* session;
         std::uint32_t owner;
+        SessionKind kind;
     };
     mutable std::mutex mutex_;
     std::uint32_t next_;

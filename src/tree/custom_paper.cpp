@@ -5,4 +5,6 @@ namespace tree {
 void CheckPaperAndSource(plugin::ProcessState&, const host::CPSUICBPARAM&, host::OEMCUIPPARAM&,
                          profile::UiSession&, void*) {}
 
+void MarkTrayForms(plugin::ProcessState&, host::OEMCUIPPARAM&, profile::UiSession&) {}
+
 }  // namespace tree

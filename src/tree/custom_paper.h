@@ -12,4 +12,9 @@ namespace tree {
 void CheckPaperAndSource(plugin::ProcessState& state, const host::CPSUICBPARAM& callback,
                          host::OEMCUIPPARAM& param, profile::UiSession& session, void* record);
 
+// The printer tree's check: hides, in each tray's list of forms, the user-defined forms the
+// tray cannot take. Until the tray ranges are built, it changes nothing.
+void MarkTrayForms(plugin::ProcessState& state, host::OEMCUIPPARAM& param,
+                   profile::UiSession& session);
+
 }  // namespace tree

@@ -6,6 +6,7 @@
 #include "devmode/session_link.h"
 #include "profile/bounded_text.h"
 #include "tree/feature_options.h"
+#include "tree/printer_tree.h"
 #include "ui/dialog_ids.h"
 #include "ui/localise.h"
 #include "ui/trouble_page.h"
@@ -173,6 +174,8 @@ void Destroy(plugin::ProcessState& state, host::PROPSHEETUI_INFO& info, Side sid
         info.Result = session->settingsChanged != 0 ? SetResult(session, info) : 1;
     } else {
         info.Result = SetResult(session, info);
+        // The printer tree of this printer cannot be called any more: its session ends.
+        if (param != nullptr) tree::EndPrinterTreeSessions(state, param->hPrinter);
     }
     if (session == nullptr) return;
     // The sheet is over: its key goes, and the session with its readers ends.

@@ -216,8 +216,13 @@ class FakeHeap final : public platform::Heap {
         std::free(block);
     }
 
-    // Blocks handed out and not yet freed.
+    // Blocks handed out and not yet freed (of one size, when given).
     std::size_t live() const { return blocks_.size(); }
+    std::size_t liveOfSize(std::size_t bytes) const {
+        std::size_t n = 0;
+        for (const auto& [block, size] : blocks_) n += size == bytes ? 1 : 0;
+        return n;
+    }
 
     bool failAlloc = false;
     int allocs = 0;
@@ -442,6 +447,7 @@ class FakeModuleLoader final : public platform::ModuleLoader {
   public:
     struct Library {
         std::map<std::uint16_t, void*> ordinals;
+        std::map<std::string, void*> exports;
         int loaded = 0;  // libraries of this path alive now
     };
     std::unique_ptr<platform::LoadedModule> Load(std::u16string_view fullPath) override {
@@ -461,7 +467,10 @@ class FakeModuleLoader final : public platform::ModuleLoader {
       public:
         explicit Loaded(Library& library) : library_(library) { ++library_.loaded; }
         ~Loaded() override { --library_.loaded; }
-        void* Find(const char*) override { return nullptr; }
+        void* Find(const char* name) override {
+            const auto it = library_.exports.find(name != nullptr ? name : "");
+            return it == library_.exports.end() ? nullptr : it->second;
+        }
         void* FindOrdinal(std::uint16_t ordinal) override {
             const auto it = library_.ordinals.find(ordinal);
             return it == library_.ordinals.end() ? nullptr : it->second;

@@ -1,0 +1,138 @@
+// The printer settings of the TALEN sample through the real DLL: the host builds the printer
+// tree; auto-configuration asks the model's SNMP module beside the plug-in (here a stand-in
+// that answers from a file and records what it was asked) and sets the installed options.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <winspool.h>
+
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "model_install.h"
+#include "plugin_host.h"
+#include "sheet_host.h"
+#include "tree_host.h"
+
+namespace {
+
+// The folder of the plug-in copy that has the stand-in module beside it.
+const wchar_t kFolder[] = L"snmptest\\";
+
+void WriteFile(const std::wstring& path, const std::string& text) {
+    std::ofstream out(std::string(path.begin(), path.end()), std::ios::binary);
+    out << text;
+}
+
+std::string ReadFile(const std::wstring& path) {
+    std::ifstream in(std::string(path.begin(), path.end()), std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A printer's data value as Wine's spooler keeps it; the value is removed first when asked,
+// since DeletePrinterDataW is not available under Wine.
+class PrinterData {
+  public:
+    explicit PrinterData(const wchar_t* printer)
+        : key_(std::wstring(L"System\\CurrentControlSet\\Control\\Print\\Printers\\") + printer +
+               L"\\PrinterDriverData") {}
+    void Remove(const wchar_t* name) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key_.c_str(), 0, KEY_SET_VALUE, &key) == 0) {
+            RegDeleteValueW(key, name);
+            RegCloseKey(key);
+        }
+    }
+    static long Dword(HANDLE printer, const wchar_t* name) {
+        DWORD type = 0, value = 0, needed = 0;
+        if (GetPrinterDataW(printer, const_cast<wchar_t*>(name), &type,
+                            reinterpret_cast<BYTE*>(&value), sizeof value, &needed) != 0) {
+            return -1;
+        }
+        return static_cast<long>(value);
+    }
+
+  private:
+    std::wstring key_;
+};
+
+class PrinterRoad : public ::testing::Test {
+  protected:
+    void Open(const std::string& answers) {
+        model = hostsim::FindModel(L"Talen ColorPrint C5");
+        ASSERT_NE(nullptr, model);
+        std::wstring error;
+        ASSERT_TRUE(hostsim::InstallModel(*model, &error));
+        printer = std::make_unique<hostsim::OpenedPrinter>(model->printerName);
+        PrinterData data(model->printerName);
+        data.Remove(L"HDD_SETTING");
+        data.Remove(L"CURRENT_MEMORY");
+        DeleteFileW((std::wstring(kFolder) + L"CVLN.asked").c_str());
+        WriteFile(std::wstring(kFolder) + L"CVLN.answers", answers);
+        ASSERT_TRUE(library.Load((std::wstring(kFolder) + PLUGIN_DLL_NAME).c_str()));
+        plugIn = library.CreatePlugIn();
+        ASSERT_NE(nullptr, plugIn);
+        ASSERT_EQ(host::kSOk, plugIn->PublishDriverInterface(&driver));
+        sheet =
+            std::make_unique<hostsim::SheetHost>(plugIn, printer->get(), model->printerName, false);
+        ASSERT_EQ(host::kSOk, sheet->Initialise());
+        tree = std::make_unique<hostsim::DocumentTreeHost>(
+            plugIn, *sheet, &uiObject, hostsim::DocumentTreeHost::Kind::kPrinter);
+        ASSERT_EQ(host::kSOk, tree->Build());
+    }
+    void TearDown() override {
+        tree.reset();
+        if (sheet) sheet->Destroy();
+        sheet.reset();
+        if (plugIn != nullptr) plugIn->Release();
+        DeleteFileW((std::wstring(kFolder) + L"CVLN.answers").c_str());
+    }
+    std::string Asked() { return ReadFile(std::wstring(kFolder) + L"CVLN.asked"); }
+
+    const hostsim::ModelSpec* model = nullptr;
+    std::unique_ptr<hostsim::OpenedPrinter> printer;
+    hostsim::PluginLibrary library;
+    hostsim::HostDriverUI driver;
+    host::IPrintOemUI* plugIn = nullptr;
+    host::OEMUIOBJ uiObject{};
+    std::unique_ptr<hostsim::SheetHost> sheet;
+    std::unique_ptr<hostsim::DocumentTreeHost> tree;
+};
+
+TEST_F(PrinterRoad, TheModuleBesideThePlugInConfiguresTheInstalledOptions) {
+    // Trays 2 and 3 (code 3), duplex unit, hard disk, the second finisher, 256 MB.
+    Open("[Answer]\r\nResult=1\r\n4=3\r\n6=1\r\n8=1\r\n16=2\r\n22=256\r\n");
+    // The model asks for trays, hard disk, duplex, finisher and memory (mask 295), with
+    // model code 5; everything else stays "not asked".
+    const std::string asked = Asked();
+    EXPECT_NE(std::string::npos, asked.find("port=FILE:")) << asked;
+    EXPECT_NE(std::string::npos,
+              asked.find("block=FFFFFFFF000000000000FFFFFFFFFFFF0000FFFFFF050000FFFFFFFFFFFFFFFF"))
+        << asked;
+    EXPECT_NE(std::string::npos, asked.find("flag=1")) << asked;
+
+    EXPECT_EQ(1, tree->Item("Option1")->Sel);
+    EXPECT_EQ(1, tree->Item("Option5")->Sel);
+    EXPECT_EQ(0, tree->Item("Option6")->Sel);
+    EXPECT_EQ(1, tree->Item("Option2")->Sel);
+    EXPECT_EQ(1, tree->Item("Option4")->Sel);
+    EXPECT_EQ(2, tree->Item("Finisher")->Sel);
+    EXPECT_EQ(L"256 MB", hostsim::DocumentTreeHost::OptionText(*tree->Item("InstalledMemory")));
+    EXPECT_EQ(1, PrinterData::Dword(printer->get(), L"HDD_SETTING"));
+    EXPECT_EQ(256, PrinterData::Dword(printer->get(), L"CURRENT_MEMORY"));
+    EXPECT_GT(driver.updateCalls(), 6) << "every change is told to the host";
+}
+
+TEST_F(PrinterRoad, AFailedRequestChangesNothing) {
+    Open("[Answer]\r\nResult=0\r\n4=4\r\n8=1\r\n22=512\r\n");
+    EXPECT_FALSE(Asked().empty()) << "the module was asked";
+    EXPECT_EQ(0, tree->Item("Option1")->Sel);
+    EXPECT_EQ(0, tree->Item("Option4")->Sel);
+    EXPECT_EQ(-1, PrinterData::Dword(printer->get(), L"HDD_SETTING"));
+    EXPECT_EQ(0, driver.updateCalls());
+}
+
+}  // namespace
