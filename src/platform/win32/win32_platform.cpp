@@ -242,7 +242,11 @@ std::uint32_t Win32Spooler::PortName(void* printer, std::u16string* port) {
     GetPrinterW(printer, 2, nullptr, 0, &needed);
     if (needed == 0 || needed > (1u << 20)) return ERROR_INVALID_DATA;
     std::vector<unsigned char> buffer(needed);
-    if (!GetPrinterW(printer, 2, buffer.data(), needed, &needed)) return GetLastError();
+    if (!GetPrinterW(printer, 2, buffer.data(), needed, &needed)) {
+        // A failure without an error code must not read as success with no name.
+        const DWORD error = GetLastError();
+        return error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
+    }
     const auto* info = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
     if (info->pPortName == nullptr) return ERROR_INVALID_DATA;
     // The strings lie inside the buffer; never read past its end.
@@ -277,7 +281,10 @@ std::uint32_t Win32Spooler::ReadForm(void* printer, std::u16string_view name, st
 
 std::vector<std::array<std::uint8_t, 4>> Win32NameService::Resolve(std::string_view hostName) {
     std::vector<std::array<std::uint8_t, 4>> addresses;
-    if (hostName.empty() || hostName.size() > 255) return addresses;
+    // gethostbyname reads up to the first null: a name holding one would name another host.
+    if (hostName.empty() || hostName.size() > 255 || hostName.find('\0') != hostName.npos) {
+        return addresses;
+    }
     WSADATA data = {};
     if (WSAStartup(MAKEWORD(1, 1), &data) != 0) return addresses;
     // The service is stopped again on every path.
@@ -382,15 +389,22 @@ void Win32SystemInfo::SystemTime(std::uint16_t (&fields)[8]) const {
 }
 
 std::string Win32SystemInfo::ToAnsi(std::u16string_view text, std::size_t maxBytes) const {
-    if (text.empty() || maxBytes == 0) return {};
-    const std::wstring wide = WideString(text);
-    const int needed = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    if (needed <= 0) return {};
-    std::string ansi(static_cast<std::size_t>(needed), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), needed,
-                        nullptr, nullptr);
-    if (ansi.size() > maxBytes) ansi.resize(maxBytes);
+    // One character (a surrogate pair counts as one) at a time, so that the limit never cuts
+    // a double-byte character of the code page in half.
+    std::string ansi;
+    std::size_t at = 0;
+    while (at < text.size() && ansi.size() < maxBytes) {
+        const bool pair =
+            IS_HIGH_SURROGATE(text[at]) && at + 1 < text.size() && IS_LOW_SURROGATE(text[at + 1]);
+        const wchar_t character[2] = {static_cast<wchar_t>(text[at]),
+                                      pair ? static_cast<wchar_t>(text[at + 1]) : L'\0'};
+        char bytes[8];
+        const int length = WideCharToMultiByte(CP_ACP, 0, character, pair ? 2 : 1, bytes,
+                                               sizeof bytes, nullptr, nullptr);
+        if (length <= 0 || ansi.size() + static_cast<std::size_t>(length) > maxBytes) break;
+        ansi.append(bytes, static_cast<std::size_t>(length));
+        at += pair ? 2 : 1;
+    }
     return ansi;
 }
 
