@@ -246,6 +246,85 @@ void WalkDocumentRoad(host::IPrintOemUI* plugIn, const hostsim::ModelSpec& model
     }
 }
 
+std::string ReadText(const std::wstring& path) {
+    std::string text;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return text;
+    char buffer[4096];
+    DWORD read = 0;
+    if (ReadFile(file, buffer, sizeof buffer, &read, nullptr)) text.assign(buffer, read);
+    CloseHandle(file);
+    return text;
+}
+
+void WriteText(const std::wstring& path, const std::string& text) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+long PrinterDword(HANDLE printer, const wchar_t* name) {
+    DWORD type = 0, value = 0, needed = 0;
+    if (GetPrinterDataW(printer, const_cast<wchar_t*>(name), &type, reinterpret_cast<BYTE*>(&value),
+                        sizeof value, &needed) != 0) {
+        return -1;
+    }
+    return static_cast<long>(value);
+}
+
+// The printer settings of the TALEN model: the printer tree is built, and auto-configuration
+// asks the model's SNMP module beside the plug-in. Here the module is the project's stand-in
+// (in the "snmptest" folder, beside a copy of the plug-in), answering as a printer with trays
+// 2 and 3, a duplex unit, a hard disk, the booklet finisher and 256 MB would.
+void WalkPrinterRoad(const hostsim::ModelSpec& model) {
+    const std::wstring folder = L"snmptest\\";
+    WriteText(folder + L"CVLN.answers",
+              "[Answer]\r\nResult=1\r\n4=3\r\n6=1\r\n8=1\r\n16=2\r\n22=256\r\n");
+    hostsim::PluginLibrary library;
+    if (!library.Load((folder + PLUGIN_DLL_NAME).c_str())) {
+        std::printf("\n  Printer road: no plug-in copy with the module beside it in %ls\n",
+                    folder.c_str());
+        return;
+    }
+    host::IPrintOemUI* plugIn = library.CreatePlugIn();
+    if (plugIn == nullptr) return;
+    hostsim::HostDriverUI driver;
+    plugIn->PublishDriverInterface(&driver);
+    hostsim::OpenedPrinter printer(model.printerName);
+    {
+        hostsim::SheetHost sheet(plugIn, printer.get(), model.printerName, false);
+        sheet.Initialise();
+        host::OEMUIOBJ uiObject = {};
+        hostsim::DocumentTreeHost tree(plugIn, sheet, &uiObject,
+                                       hostsim::DocumentTreeHost::Kind::kPrinter);
+        const char* features[] = {"Option1", "Option5",  "Option6",        "Option2",
+                                  "Option4", "Finisher", "InstalledMemory"};
+        std::printf("\n  Printer road: auto-configuration through %ls%ls\n", folder.c_str(),
+                    L"CVLN.DLL");
+        const host::HRESULT built = tree.Build();
+        std::printf("    printer tree: %s, item \"%ls\"\n", hostsim::ResultName(built).c_str(),
+                    tree.OwnCaption(0).c_str());
+        std::string asked = ReadText(folder + L"CVLN.asked");
+        for (char& c : asked) c = c == '\n' ? ';' : c;
+        std::printf("    the module was asked: %s\n", asked.c_str());
+        std::printf("    it answered: trays code 3, duplex 1, hard disk 1, finisher 2, 256 MB\n");
+        for (const char* feature : features) {
+            const host::OPTITEM* item = tree.Item(feature);
+            std::printf("    %-16s -> selection %ld (%ls)\n", feature, static_cast<long>(item->Sel),
+                        hostsim::DocumentTreeHost::OptionText(*item).c_str());
+        }
+        std::printf(
+            "    printer data: HDD_SETTING %ld, CURRENT_MEMORY %ld; host told of %d changes\n",
+            PrinterDword(printer.get(), L"HDD_SETTING"),
+            PrinterDword(printer.get(), L"CURRENT_MEMORY"), driver.updateCalls());
+        sheet.Destroy();
+    }
+    plugIn->Release();
+}
+
 // Times the DevMode operations of the real DLL on an installed model: default, convert of a
 // foreign record (which falls back to defaults) and merge of an own record.
 int Bench(host::IPrintOemUI* plugIn, long iterations) {
@@ -320,7 +399,10 @@ int wmain(int argc, wchar_t** argv) {
     for (const hostsim::ModelSpec& model : hostsim::SampleModels()) {
         const bool shown = ShowModel(plugIn, model);
         if (shown) ShowSheets(plugIn, model, pictures);
-        if (shown && model.printerName[0] == L'T') WalkDocumentRoad(plugIn, model, pictures);
+        if (shown && model.printerName[0] == L'T') {
+            WalkDocumentRoad(plugIn, model, pictures);
+            WalkPrinterRoad(model);
+        }
         modelsShown = shown && modelsShown;
     }
     std::printf("\n");
