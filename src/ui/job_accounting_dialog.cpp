@@ -81,27 +81,26 @@ void JobAccountingPresenter::Initialise(Controls& controls) {
         controls.InstallEditFilter(id, EditFilter::kAccountPassword);
     }
 
-    // Nothing shown yet: the stored user ID, else the Windows user's name. The pending ID is
-    // what is stored, also when the name is shown instead.
+    // Nothing shown yet (a new session, or one whose values were just applied): the stored
+    // values. The shown ID is never empty afterwards, so a later opening keeps an empty
+    // password the user chose instead of taking the stored one again.
     if (View(s.jobAccountIdShown).empty()) {
-        char16_t stored[kFieldUnits];
-        profile::ReadPrinterDataText(ports_, s.printerHandle, u"JOBACCOUNT_ID", stored);
-        std::u16string shown = stored;
+        char16_t storedId[kFieldUnits];
+        profile::ReadPrinterDataText(ports_, s.printerHandle, u"JOBACCOUNT_ID", storedId);
+        char16_t storedPassword[kFieldUnits];
+        profile::ReadPrinterDataText(ports_, s.printerHandle, u"JOBACCOUNT_PW", storedPassword);
+        // The pending ID is what is stored, also when the user's name is shown instead.
+        std::u16string shown = storedId;
         if (shown.empty()) {
             if (ports_.system != nullptr) shown = ports_.system->UserName(kTextLimit);
             if (shown.empty() || !IsAccountId(shown)) shown = u"Unknown";
         }
-        text::Copy(s.jobAccountId, kFieldUnits, stored);
+        text::Copy(s.jobAccountId, kFieldUnits, storedId);
         text::Copy(s.jobAccountIdShown, kFieldUnits, shown);
+        text::Copy(s.jobAccountPassword, kFieldUnits, storedPassword);
+        text::Copy(s.jobAccountPasswordShown, kFieldUnits, storedPassword);
     }
     controls.SetText(IDC_ACCOUNT_USER_ID, View(s.jobAccountIdShown));
-
-    if (View(s.jobAccountPasswordShown).empty()) {
-        char16_t stored[kFieldUnits];
-        profile::ReadPrinterDataText(ports_, s.printerHandle, u"JOBACCOUNT_PW", stored);
-        text::Copy(s.jobAccountPasswordShown, kFieldUnits, stored);
-        text::Copy(s.jobAccountPassword, kFieldUnits, stored);
-    }
     if (!View(s.jobAccountPasswordShown).empty()) {
         controls.SetText(IDC_ACCOUNT_PASSWORD, View(s.jobAccountPasswordShown));
         controls.SetText(IDC_ACCOUNT_CONFIRM, View(s.jobAccountPasswordShown));

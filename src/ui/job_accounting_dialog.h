@@ -12,7 +12,8 @@
 namespace ui {
 
 // The first opening (nothing shown yet) takes the stored user ID, else the Windows user's
-// name, else "Unknown", and the stored password; later openings show what was shown last.
+// name, else "Unknown", and the stored password; later openings show what was shown last,
+// an empty password included.
 // OK takes the user ID ("Unknown" when empty or with a character above 0x7F, a slash or a
 // backslash) and the password, once the password and its confirmation match within the
 // model's limits or are both empty. A refused OK writes nothing; Cancel changes nothing.

@@ -180,6 +180,10 @@ TEST_F(JobAccountingTest, OkTakesTheEntryOnlyWhenItPassesAndCancelKeepsWhatWasOp
     EXPECT_EQ(u"bob", controls.Text(IDC_ACCOUNT_USER_ID)) << "not the stored ID again";
     presenter.OnCommand(controls, IDC_DIALOG_CANCEL, 0);
     EXPECT_EQ((Values{u"bob", u"bob", u"newpass1", u"newpass1"}), Session());
+    Ok(u"bob", u"", u"");
+    Open();
+    EXPECT_EQ(u"", controls.Text(IDC_ACCOUNT_PASSWORD)) << "no password, not the stored one";
+    EXPECT_EQ((Values{u"bob", u"bob", u"", u""}), Session());
 
     for (auto [typed, taken] : {std::pair{u"", u"Unknown"},
                                 {u"a/b", u"Unknown"},
