@@ -12,8 +12,8 @@ namespace {
 constexpr std::uint32_t kPrinterDataTextBytes = 66;
 constexpr std::size_t kCodeBytes = 260;
 
-// A printer-data text value into a field of kJobAccountUnits: a missing value, or one
-// longer than the 66 bytes read, leaves the field empty.
+}  // namespace
+
 void ReadPrinterDataText(const platform::Platform& platform, host::HANDLE printer,
                          std::u16string_view name, char16_t (&field)[kJobAccountUnits]) {
     field[0] = u'\0';
@@ -29,8 +29,6 @@ void ReadPrinterDataText(const platform::Platform& platform, host::HANDLE printe
     text::Copy(field, kJobAccountUnits,
                std::u16string_view(value, text::FieldLength(value, stored)));
 }
-
-}  // namespace
 
 bool CreateReaders(const platform::Platform& platform, UiSession& session) {
     std::unique_ptr<ProfileReader>* readers[] = {&session.textReader, &session.versionReader,

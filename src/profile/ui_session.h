@@ -178,6 +178,12 @@ inline constexpr std::int16_t kBrandOrin = 2;
 // be allocated (those are left null and read nothing).
 bool CreateReaders(const platform::Platform& platform, UiSession& session);
 
+// A printer-data text value ("JOBACCOUNT_ID", "JOBACCOUNT_PW") read into a buffer of 66
+// bytes: taken up to its terminator or its byte count, whichever comes first, and cut to the
+// field. A missing value, or one longer than the 66 bytes, leaves the field empty.
+void ReadPrinterDataText(const platform::Platform& platform, host::HANDLE printer,
+                         std::u16string_view name, char16_t (&field)[kJobAccountUnits]);
+
 // Fills the session from the driver's model files, the printer data and the per-user
 // language code. Needs hostBlock, printerHandle and the readers.
 void InitializeSession(const platform::Platform& platform, UiSession& session);

@@ -170,6 +170,29 @@ void LocaliseDialog(Controls& controls, profile::UiSession& session) {
     }
 }
 
+void ShowInvalidPasscode(Controls& controls, profile::UiSession& session, int minLength,
+                         int maxLength) {
+    constexpr std::uint32_t kMessageUnits = 260;
+    // The value of a key in the dialog's section; `fallback` when it is missing.
+    const auto read = [&session](const char16_t* key, const char16_t* fallback) {
+        char16_t value[kMessageUnits] = {};
+        if (session.textReader != nullptr) {
+            SelectDialogSection(session);
+            session.textReader->ReadString(key, value, kMessageUnits, fallback);
+        } else if (fallback != nullptr) {
+            text::Copy(value, kMessageUnits, fallback);
+        }
+        return std::u16string(value);
+    };
+    const std::u16string caption = read(u"Invalid Passcode", u"Invalid Passcode");
+    std::u16string format;
+    if (minLength == maxLength) format = read(u"InvalidPasscode2Msg", nullptr);
+    if (format.empty()) format = read(u"InvalidPasscodeMsg", u"InvalidPasscodeMsg");
+    std::u16string message = FormatWithIntegers(format, {minLength, maxLength});
+    if (message.size() > kMessageUnits - 1) message.resize(kMessageUnits - 1);
+    controls.MessageBox(message, caption, kMbOk | kMbIconExclamation);
+}
+
 void StartDialog(const platform::Platform& platform, Controls& controls,
                  profile::UiSession& session, int templateId, const char16_t* dialogName) {
     EnterDialog(session, controls.Window(), templateId, dialogName);

@@ -31,6 +31,13 @@ void RegisterHelpTopic(profile::UiSession& session, const char16_t* text,
 // Opens the filed topic of a control; true when a help window is open.
 bool ShowControlHelp(platform::HelpService* help, profile::UiSession& session, int controlId);
 
+// Tells the user that a passcode or password entry was refused, from the dialog's section:
+// caption "Invalid Passcode"; for equal limits the text "InvalidPasscode2Msg" (when present),
+// otherwise "InvalidPasscodeMsg". The text is a format from a model file: it is expanded
+// with the two limits as integers only, and cut to 259 characters.
+void ShowInvalidPasscode(Controls& controls, profile::UiSession& session, int minLength,
+                         int maxLength);
+
 // The common start of every modal plug-in dialog: caption from the section's "Caption", no
 // title-bar help button on systems after version 5, tooltips, the dialog-level help topic
 // (filed under the template id), and the walk.

@@ -6,7 +6,6 @@
 #include "plugin/host_interface.h"
 #include "profile/bounded_text.h"
 #include "ui/localise.h"
-#include "ui/text_format.h"
 
 namespace ui {
 namespace {
@@ -320,21 +319,7 @@ bool PrintHoldPresenter::CheckPasscodeEntry(Controls& controls, std::int16_t mod
         return true;
     }
 
-    profile::ProfileReader* reader = session_.textReader.get();
-    if (reader != nullptr) reader->SetDialogSection(session_.dialogName);
-    const std::u16string caption = ReadOrKey(reader, u"Invalid Passcode");
-    std::u16string format;
-    if (limits.min == limits.max && reader != nullptr) {
-        char16_t value[kTextUnits];
-        if (reader->ReadString(u"InvalidPasscode2Msg", value, kTextUnits, nullptr) != 0) {
-            format = value;
-        }
-    }
-    if (format.empty()) format = ReadOrKey(reader, u"InvalidPasscodeMsg");
-    // The model file's text is a format: only the two integers ever reach it.
-    const std::u16string message =
-        Cut(FormatWithIntegers(format, {limits.min, limits.max}), kTextUnits - 1);
-    controls.MessageBox(message, caption, kMbOk | kMbIconExclamation);
+    ShowInvalidPasscode(controls, session_, limits.min, limits.max);
     return false;
 }
 

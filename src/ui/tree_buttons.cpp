@@ -4,13 +4,14 @@
 #include "profile/ui_session.h"
 #include "ui/copies_dialog.h"
 #include "ui/dialog_ids.h"
+#include "ui/job_accounting_dialog.h"
 #include "ui/layout_direction.h"
 #include "ui/print_hold_dialog.h"
 
 namespace ui {
 namespace {
 
-// The session a pressed button carries, when it is one of this thread's live sheets.
+// The session a pressed button carries, when it is one of this thread's live sessions.
 profile::UiSession* ButtonSession(plugin::ProcessState& state, const host::CPSUICBPARAM& param) {
     if (param.Reason != host::kCpsuicbReasonPushButton || param.pCurItem == nullptr) return nullptr;
     auto* session = reinterpret_cast<profile::UiSession*>(param.pCurItem->UserData);
@@ -42,6 +43,10 @@ host::LONG HOST_CALL OnPrintAndHoldButton(host::CPSUICBPARAM* param) noexcept {
 
 host::LONG HOST_CALL OnCopiesSettingButton(host::CPSUICBPARAM* param) noexcept {
     return OpenDialog<CopiesPresenter>(param, IDD_COPIES_SETTING);
+}
+
+host::LONG HOST_CALL OnJobAccountingButton(host::CPSUICBPARAM* param) noexcept {
+    return OpenDialog<JobAccountingPresenter>(param, IDD_JOB_ACCOUNTING);
 }
 
 }  // namespace ui
