@@ -279,7 +279,7 @@ long PrinterDword(HANDLE printer, const wchar_t* name) {
 // asks the model's SNMP module beside the plug-in. Here the module is the project's stand-in
 // (in the "snmptest" folder, beside a copy of the plug-in), answering as a printer with trays
 // 2 and 3, a duplex unit, a hard disk, the booklet finisher and 256 MB would.
-void WalkPrinterRoad(const hostsim::ModelSpec& model) {
+void WalkPrinterRoad(const hostsim::ModelSpec& model, const std::wstring& pictures) {
     const std::wstring folder = L"snmptest\\";
     WriteText(folder + L"CVLN.answers",
               "[Answer]\r\nResult=1\r\n4=3\r\n6=1\r\n8=1\r\n16=2\r\n22=256\r\n");
@@ -320,6 +320,47 @@ void WalkPrinterRoad(const hostsim::ModelSpec& model) {
             "    printer data: HDD_SETTING %ld, CURRENT_MEMORY %ld; host told of %d changes\n",
             PrinterDword(printer.get(), L"HDD_SETTING"),
             PrinterDword(printer.get(), L"CURRENT_MEMORY"), driver.updateCalls());
+        sheet.Destroy();
+    }
+    // Job Accounting, in both languages: credentials typed, confirmed, applied.
+    WriteText(folder + L"CVLN.answers", "[Answer]\r\nResult=0\r\n");
+    for (const wchar_t* code : {L"EN", L"GR"}) {
+        hostsim::StoreLanguageCode(model.printerName, code);
+        hostsim::SheetHost sheet(plugIn, printer.get(), model.printerName, false);
+        sheet.Initialise();
+        host::OEMUIOBJ uiObject = {};
+        hostsim::DocumentTreeHost tree(plugIn, sheet, &uiObject,
+                                       hostsim::DocumentTreeHost::Kind::kPrinter);
+        tree.Build();
+        tree.Callback(host::kCpsuicbReasonSetActive);
+        hostsim::DialogRobot robot(GetCurrentThreadId());
+        std::thread user([&] {
+            HWND dialog = robot.Wait(nullptr);
+            if (dialog != nullptr) {
+                hostsim::DialogRobot::SetText(dialog, IDC_ACCOUNT_USER_ID, L"");
+                hostsim::DialogRobot::Type(dialog, IDC_ACCOUNT_USER_ID, L"acct.7");
+                hostsim::DialogRobot::SetText(dialog, IDC_ACCOUNT_PASSWORD, L"");
+                hostsim::DialogRobot::SetText(dialog, IDC_ACCOUNT_CONFIRM, L"");
+                hostsim::DialogRobot::Type(dialog, IDC_ACCOUNT_PASSWORD, L"s3cret!x");
+                hostsim::DialogRobot::Type(dialog, IDC_ACCOUNT_CONFIRM, L"s3cret!x");
+                if (!pictures.empty()) {
+                    const std::wstring path = pictures + L"\\job-accounting-" + code + L".png";
+                    std::printf("    picture %ls: %s\n", path.c_str(),
+                                hostsim::CaptureWindow(dialog, path) ? "written" : "FAILED");
+                }
+                hostsim::DialogRobot::Click(dialog, IDOK);
+            }
+            robot.CancelAll();
+        });
+        tree.PressButton(0, nullptr);
+        user.join();
+        const host::LONG applied = tree.Callback(host::kCpsuicbReasonApplyNow);
+        wchar_t stored[40] = {};
+        DWORD type = 0, needed = 0;
+        GetPrinterDataW(printer.get(), const_cast<wchar_t*>(L"JOBACCOUNT_ID"), &type,
+                        reinterpret_cast<BYTE*>(stored), sizeof stored - sizeof(wchar_t), &needed);
+        std::printf("    Job Accounting (%ls): Apply answers %ld, JOBACCOUNT_ID \"%ls\"\n", code,
+                    static_cast<long>(applied), stored);
         sheet.Destroy();
     }
     plugIn->Release();
@@ -401,7 +442,7 @@ int wmain(int argc, wchar_t** argv) {
         if (shown) ShowSheets(plugIn, model, pictures);
         if (shown && model.printerName[0] == L'T') {
             WalkDocumentRoad(plugIn, model, pictures);
-            WalkPrinterRoad(model);
+            WalkPrinterRoad(model, pictures);
         }
         modelsShown = shown && modelsShown;
     }

@@ -8,10 +8,7 @@
 #include "tree/custom_paper.h"
 #include "tree/feature_options.h"
 #include "tree/tree_entry.h"
-
-namespace ui {
-host::LONG HOST_CALL OnJobAccountingButton(host::CPSUICBPARAM* param) noexcept;
-}
+#include "ui/tree_buttons.h"
 
 namespace tree {
 namespace {

@@ -10,10 +10,14 @@
 #include <sstream>
 #include <string>
 
+#include <thread>
+
+#include "dialog_robot.h"
 #include "model_install.h"
 #include "plugin_host.h"
 #include "sheet_host.h"
 #include "tree_host.h"
+#include "ui/dialog_ids.h"
 
 namespace {
 
@@ -70,6 +74,8 @@ class PrinterRoad : public ::testing::Test {
         PrinterData data(model->printerName);
         data.Remove(L"HDD_SETTING");
         data.Remove(L"CURRENT_MEMORY");
+        data.Remove(L"JOBACCOUNT_ID");
+        data.Remove(L"JOBACCOUNT_PW");
         DeleteFileW((std::wstring(kFolder) + L"CVLN.asked").c_str());
         WriteFile(std::wstring(kFolder) + L"CVLN.answers", answers);
         ASSERT_TRUE(library.Load((std::wstring(kFolder) + PLUGIN_DLL_NAME).c_str()));
@@ -124,6 +130,46 @@ TEST_F(PrinterRoad, TheModuleBesideThePlugInConfiguresTheInstalledOptions) {
     EXPECT_EQ(1, PrinterData::Dword(printer->get(), L"HDD_SETTING"));
     EXPECT_EQ(256, PrinterData::Dword(printer->get(), L"CURRENT_MEMORY"));
     EXPECT_GT(driver.updateCalls(), 6) << "every change is told to the host";
+}
+
+// The stored Job Accounting text as the print path reads it: no terminator.
+std::wstring StoredText(HANDLE printer, const wchar_t* name) {
+    wchar_t text[40] = {};
+    DWORD type = 0, needed = 0;
+    if (GetPrinterDataW(printer, const_cast<wchar_t*>(name), &type, reinterpret_cast<BYTE*>(text),
+                        sizeof text - sizeof(wchar_t), &needed) != 0) {
+        return L"<missing>";
+    }
+    // Wine keeps the terminator that follows the data in the caller's buffer; Windows stores
+    // exactly the bytes given.
+    std::wstring stored(text, needed / sizeof(wchar_t));
+    while (!stored.empty() && stored.back() == L'\0') stored.pop_back();
+    return stored;
+}
+
+TEST_F(PrinterRoad, JobAccountingCredentialsReachThePrinterDataOnApply) {
+    Open("[Answer]\r\nResult=0\r\n");
+    ASSERT_TRUE(hostsim::StoreLanguageCode(model->printerName, L"EN"));
+    EXPECT_EQ(1, tree->Callback(host::kCpsuicbReasonSetActive));
+    hostsim::DialogRobot robot(GetCurrentThreadId());
+    std::thread user([&] {
+        HWND dialog = robot.Wait(nullptr);
+        if (dialog != nullptr) {
+            hostsim::DialogRobot::SetText(dialog, IDC_ACCOUNT_USER_ID, L"");
+            hostsim::DialogRobot::Type(dialog, IDC_ACCOUNT_USER_ID, L"acct 7");  // no blank
+            hostsim::DialogRobot::SetText(dialog, IDC_ACCOUNT_PASSWORD, L"");
+            hostsim::DialogRobot::SetText(dialog, IDC_ACCOUNT_CONFIRM, L"");
+            hostsim::DialogRobot::Type(dialog, IDC_ACCOUNT_PASSWORD, L"s3cret!x");
+            hostsim::DialogRobot::Type(dialog, IDC_ACCOUNT_CONFIRM, L"s3cret!x");
+            hostsim::DialogRobot::Click(dialog, IDOK);
+        }
+        robot.CancelAll();
+    });
+    tree->PressButton(0, nullptr);
+    user.join();
+    EXPECT_EQ(1, tree->Callback(host::kCpsuicbReasonApplyNow));
+    EXPECT_EQ(L"acct7", StoredText(printer->get(), L"JOBACCOUNT_ID"));
+    EXPECT_EQ(L"s3cret!x", StoredText(printer->get(), L"JOBACCOUNT_PW"));
 }
 
 TEST_F(PrinterRoad, AFailedRequestChangesNothing) {
