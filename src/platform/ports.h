@@ -214,6 +214,17 @@ class HelpService {
 inline constexpr std::uint32_t kHhDisplayTopic = 0;
 inline constexpr std::uint32_t kHhCloseAll = 18;
 
+// The shell's handling of addresses (ShellExecuteW with the verb "open").
+class Shell {
+  public:
+    virtual ~Shell() = default;
+    // Opens a document or address; the shell's answer (above 32 on success).
+    virtual std::intptr_t Open(std::u16string_view address, int show) = 0;
+    // Starts a program with one parameter; the shell's answer.
+    virtual std::intptr_t OpenWith(std::u16string_view program, std::u16string_view parameter,
+                                   int show) = 0;
+};
+
 // Makes the presenter of a page when its window is created.
 using PresenterFactory = std::function<std::unique_ptr<ui::Presenter>()>;
 
@@ -257,6 +268,7 @@ struct Platform {
     HelpService* help = nullptr;
     SheetPages* pages = nullptr;
     Dialogs* dialogs = nullptr;
+    Shell* shell = nullptr;
 };
 
 }  // namespace platform

@@ -3,9 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "ui/canvas.h"
 
 namespace ui {
 
@@ -42,6 +45,9 @@ inline constexpr int kIdOk = 1;
 inline constexpr int kIdCancel = 2;
 inline constexpr int kIdYes = 6;
 inline constexpr int kIdNo = 7;
+
+// The pointer shapes presenters set.
+enum class Cursor { kArrow, kHand };
 
 class Controls {
   public:
@@ -102,6 +108,39 @@ class Controls {
     virtual int MessageBox(std::u16string_view text, std::u16string_view caption,
                            std::uint32_t flags) = 0;
     virtual void Beep() = 0;
+
+    // Geometry. Control rectangles are in the dialog's client coordinates; window
+    // rectangles on the screen. A control that does not exist has an empty rectangle.
+    virtual Rect ControlRect(int id) = 0;
+    virtual void MoveControl(int id, const Rect& area, bool redraw) = 0;
+    virtual Rect WindowRect() = 0;
+    // The owner's (or parent's) window rectangle; empty without one.
+    virtual Rect OwnerWindowRect() = 0;
+    virtual void MoveWindowTo(Point topLeft) = 0;
+    // Resizes the dialog, its position kept, so that its client area has this size.
+    virtual void SetClientSize(Size size) = 0;
+    virtual void BringToForeground() = 0;
+    // Switches the dialog's own right-to-left layout on or off (WS_EX_LAYOUTRTL), or clears
+    // it on one control.
+    virtual void ToggleRightToLeftLayout() = 0;
+    virtual void ClearRightToLeftLayout(int id) = 0;
+
+    // Text measured with the dialog's device context as it comes (no font selected).
+    virtual Size MeasureText(std::u16string_view text) = 0;
+    // A copy of control `id`'s font, underlined and of weight 600; null when the font is
+    // underlined already or cannot be made.
+    virtual std::unique_ptr<Font> MakeLinkFont(int id) = 0;
+    virtual void SetFont(int id, const Font& font, bool redraw) = 0;
+
+    // The pointer's position in the dialog's client coordinates, and its shape.
+    virtual Point PointerPosition() = 0;
+    virtual void SetPointer(Cursor cursor) = 0;
+    // Hands a mouse move over the dialog to its tooltip window, so that tools without the
+    // subclass flag (the dialog's own) show their tips.
+    virtual void RelayMouseMove(void* tooltips, Point at) = 0;
+
+    // A bitmap file; null when it cannot be loaded.
+    virtual std::unique_ptr<Picture> LoadPicture(std::u16string_view path) = 0;
 };
 
 }  // namespace ui

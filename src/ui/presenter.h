@@ -69,8 +69,12 @@ class Presenter {
     // WM_SETCURSOR; true when the presenter set the cursor (the system then does nothing).
     virtual bool OnSetCursor(Controls&, const CursorEvent&) { return false; }
     // WM_CTLCOLORSTATIC for a static control, with the control's device context: the
-    // presenter may draw into it; the default colours apply afterwards.
-    virtual void OnControlColour(Controls&, int /*controlId*/, Canvas&) {}
+    // presenter may draw into it; then either the default colours apply, or the control's
+    // text is drawn on a transparent background.
+    enum class StaticColours { kDefault, kTransparent };
+    virtual StaticColours OnControlColour(Controls&, int /*controlId*/, Canvas&) {
+        return StaticColours::kDefault;
+    }
     // WM_PAINT, asked only of presenters that paint; the canvas covers the client area.
     virtual bool Paints() const { return false; }
     virtual void OnPaint(Controls&, Canvas&) {}

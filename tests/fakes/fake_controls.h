@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,9 @@ class FakeControls final : public ui::Controls {
         ui::DateTime dateTime{};
         bool hasDateTime = false;
         bool tooltipShown = true;
+        ui::Rect rect{};
+        bool rightToLeft = false;
+        bool linkFont = false;
         std::vector<std::u16string> tooltips;
         bool filtered = false;
         ui::EditFilter filter = ui::EditFilter::kName;
@@ -104,8 +108,8 @@ class FakeControls final : public ui::Controls {
         return true;
     }
     void StopTimer(std::uintptr_t timerId) override { timers.erase(timerId); }
-    void* CreateTooltips(bool rightToLeft) override {
-        tooltipsRightToLeft = rightToLeft;
+    void* CreateTooltips(bool mirrored) override {
+        tooltipsRightToLeft = mirrored;
         return tooltipWindow;
     }
     void AddTooltip(void* tooltips, const ui::ChildControl& child,
@@ -119,6 +123,42 @@ class FakeControls final : public ui::Controls {
         Get(id).filtered = true;
         Get(id).filter = filter;
     }
+    // Geometry: each control has a rectangle (0, 0, 0, 0 until set); the dialog a window
+    // rectangle and an owner's.
+    ui::Rect ControlRect(int id) override { return Get(id).rect; }
+    void MoveControl(int id, const ui::Rect& area, bool) override { Get(id).rect = area; }
+    ui::Rect WindowRect() override { return window; }
+    ui::Rect OwnerWindowRect() override { return owner; }
+    void MoveWindowTo(ui::Point topLeft) override {
+        const int w = window.right - window.left;
+        const int h = window.bottom - window.top;
+        window = {topLeft.x, topLeft.y, topLeft.x + w, topLeft.y + h};
+    }
+    void SetClientSize(ui::Size size) override { clientSize = size; }
+    void BringToForeground() override { ++foregrounds; }
+    void ToggleRightToLeftLayout() override { rightToLeft = !rightToLeft; }
+    void ClearRightToLeftLayout(int id) override { Get(id).rightToLeft = false; }
+    // Every character is 7 x 13 pixels.
+    ui::Size MeasureText(std::u16string_view text) override {
+        return {static_cast<int>(text.size()) * 7, 13};
+    }
+    std::unique_ptr<ui::Font> MakeLinkFont(int) override {
+        ++fontsMade;
+        return linkFontFails ? nullptr : std::make_unique<FakeFont>(*this);
+    }
+    void SetFont(int id, const ui::Font&, bool) override { Get(id).linkFont = true; }
+    ui::Point PointerPosition() override { return pointer; }
+    void SetPointer(ui::Cursor cursor) override { pointerShape = cursor; }
+    void RelayMouseMove(void* tooltips, ui::Point) override {
+        if (tooltips != nullptr) ++relayed;
+    }
+    std::unique_ptr<ui::Picture> LoadPicture(std::u16string_view path) override {
+        loadedPictures.emplace_back(path);
+        const auto it = pictures.find(std::u16string(path));
+        if (it == pictures.end()) return nullptr;
+        return std::make_unique<FakePicture>(*this, it->second);
+    }
+
     int MessageBox(std::u16string_view text, std::u16string_view caption_, std::uint32_t) override {
         messages.push_back(std::u16string(caption_) + u": " + std::u16string(text));
         return messageAnswer;
@@ -134,11 +174,46 @@ class FakeControls final : public ui::Controls {
     int messageAnswer = ui::kIdOk;
     int beeps = 0;
     std::map<std::uintptr_t, std::uint32_t> timers;  // running timers and their periods
+    ui::Rect window{100, 100, 400, 300};
+    ui::Rect owner{0, 0, 800, 600};
+    ui::Size clientSize{};
+    int foregrounds = 0;
+    bool rightToLeft = false;
+    int fontsMade = 0;
+    int fontsAlive = 0;  // fonts made and not yet released
+    bool linkFontFails = false;
+    ui::Point pointer{};
+    ui::Cursor pointerShape = ui::Cursor::kArrow;
+    int relayed = 0;
+    std::map<std::u16string, ui::Size> pictures;  // bitmap files that load, by path
+    std::vector<std::u16string> loadedPictures;
+    int picturesAlive = 0;
     // Runs after every SetText, as a real edit reports a written text to its dialog at once
     // (EN_CHANGE) before the write returns.
     std::function<void(int id)> onSetText;
 
   private:
+    class FakeFont final : public ui::Font {
+      public:
+        explicit FakeFont(FakeControls& owner) : owner_(owner) { ++owner_.fontsAlive; }
+        ~FakeFont() override { --owner_.fontsAlive; }
+
+      private:
+        FakeControls& owner_;
+    };
+    class FakePicture final : public ui::Picture {
+      public:
+        FakePicture(FakeControls& owner, ui::Size size) : owner_(owner), size_(size) {
+            ++owner_.picturesAlive;
+        }
+        ~FakePicture() override { --owner_.picturesAlive; }
+        ui::Size Dimensions() const override { return size_; }
+
+      private:
+        FakeControls& owner_;
+        ui::Size size_;
+    };
+
     Control& ByHandle(void* handle) {
         for (auto& c : controls_) {
             if (c.info.handle == handle) return c;

@@ -434,9 +434,10 @@ class RecordingPresenter final : public ui::Presenter {
         cursors.push_back(event);
         return true;
     }
-    void OnControlColour(ui::Controls&, int controlId, ui::Canvas& canvas) override {
+    StaticColours OnControlColour(ui::Controls&, int controlId, ui::Canvas& canvas) override {
         colours.emplace_back(controlId, canvas.Bounds());
         if (fill != 0) canvas.Fill(canvas.Bounds(), fill);
+        return StaticColours::kDefault;
     }
     bool OnMouseMove(ui::Controls&, int x, int y) override {
         moves.emplace_back(x, y);

@@ -120,8 +120,14 @@ INT_PTR Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
             auto* control = reinterpret_cast<HWND>(lParam);
             RECT bounds = {};
             GetClientRect(control, &bounds);
-            Win32Canvas canvas(reinterpret_cast<HDC>(wParam), bounds);
-            presenter.OnControlColour(controls, GetDlgCtrlID(control), canvas);
+            const auto dc = reinterpret_cast<HDC>(wParam);
+            Win32Canvas canvas(dc, bounds);
+            if (presenter.OnControlColour(controls, GetDlgCtrlID(control), canvas) ==
+                ui::Presenter::StaticColours::kTransparent) {
+                // A dialog procedure answers this message with the brush itself.
+                SetBkMode(dc, TRANSPARENT);
+                return reinterpret_cast<INT_PTR>(GetStockObject(NULL_BRUSH));
+            }
             return FALSE;  // the default colours apply
         }
         case WM_PAINT: {
@@ -445,6 +451,244 @@ void Win32Canvas::Text(const ui::Rect& area, std::u16string_view text, std::uint
     std::wstring wide = WideString(text);
     RECT r = FromRect(area);
     DrawTextW(dc_, wide.c_str(), static_cast<int>(wide.size()), &r, format);
+}
+
+}  // namespace win32
+
+namespace win32 {
+namespace {
+
+class Win32Font final : public ui::Font {
+  public:
+    explicit Win32Font(HFONT font) : font_(font) {}
+    HFONT get() const { return static_cast<HFONT>(font_.get()); }
+
+  private:
+    UniqueGdiObject font_;
+};
+
+class Win32Picture final : public ui::Picture {
+  public:
+    explicit Win32Picture(HBITMAP bitmap) : bitmap_(bitmap) {
+        BITMAP info = {};
+        if (GetObjectW(bitmap, sizeof info, &info) != 0) size_ = {info.bmWidth, info.bmHeight};
+    }
+    ui::Size Dimensions() const override { return size_; }
+    HBITMAP get() const { return static_cast<HBITMAP>(bitmap_.get()); }
+
+  private:
+    UniqueGdiObject bitmap_;
+    ui::Size size_;
+};
+
+// Selects an object into a device context for a scope, and the old one back at its end (so
+// that an object is never deleted while selected).
+class Selected {
+  public:
+    Selected(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
+    Selected(const Selected&) = delete;
+    Selected& operator=(const Selected&) = delete;
+    ~Selected() {
+        if (old_ != nullptr && old_ != HGDI_ERROR) SelectObject(dc_, old_);
+    }
+
+  private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+RECT ToRect(HWND window, HWND dialog) {
+    RECT r = {};
+    if (window == nullptr || !GetWindowRect(window, &r)) return {};
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+ui::Rect FromWin(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+}  // namespace
+
+ui::Rect Win32Controls::ControlRect(int id) {
+    return FromWin(ToRect(GetDlgItem(dialog_, id), dialog_));
+}
+
+void Win32Controls::MoveControl(int id, const ui::Rect& area, bool redraw) {
+    MoveWindow(GetDlgItem(dialog_, id), area.left, area.top, area.right - area.left,
+               area.bottom - area.top, redraw ? TRUE : FALSE);
+}
+
+ui::Rect Win32Controls::WindowRect() {
+    RECT r = {};
+    GetWindowRect(dialog_, &r);
+    return FromWin(r);
+}
+
+ui::Rect Win32Controls::OwnerWindowRect() {
+    HWND owner = GetWindow(dialog_, GW_OWNER);
+    if (owner == nullptr) owner = GetParent(dialog_);
+    RECT r = {};
+    if (owner == nullptr || !GetWindowRect(owner, &r)) return {};
+    return FromWin(r);
+}
+
+void Win32Controls::MoveWindowTo(ui::Point topLeft) {
+    SetWindowPos(dialog_, nullptr, topLeft.x, topLeft.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32Controls::SetClientSize(ui::Size size) {
+    RECT r = {0, 0, size.width, size.height};
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(dialog_, GWL_STYLE));
+    const auto extended = static_cast<DWORD>(GetWindowLongPtrW(dialog_, GWL_EXSTYLE));
+    AdjustWindowRectEx(&r, style, FALSE, extended);
+    SetWindowPos(dialog_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32Controls::BringToForeground() { SetForegroundWindow(dialog_); }
+
+void Win32Controls::ToggleRightToLeftLayout() {
+    const LONG_PTR style = GetWindowLongPtrW(dialog_, GWL_EXSTYLE);
+    SetWindowLongPtrW(dialog_, GWL_EXSTYLE, style ^ WS_EX_LAYOUTRTL);
+}
+
+void Win32Controls::ClearRightToLeftLayout(int id) {
+    HWND control = GetDlgItem(dialog_, id);
+    const LONG_PTR style = GetWindowLongPtrW(control, GWL_EXSTYLE);
+    if ((style & WS_EX_LAYOUTRTL) != 0) {
+        SetWindowLongPtrW(control, GWL_EXSTYLE, style & ~static_cast<LONG_PTR>(WS_EX_LAYOUTRTL));
+    }
+}
+
+ui::Size Win32Controls::MeasureText(std::u16string_view text) {
+    UniqueWindowDc dc({dialog_, GetDC(dialog_)});
+    if (dc.get().dc == nullptr) return {};
+    const std::wstring wide = WideString(text);
+    SIZE size = {};
+    GetTextExtentPoint32W(dc.get().dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+    return {size.cx, size.cy};
+}
+
+std::unique_ptr<ui::Font> Win32Controls::MakeLinkFont(int id) {
+    auto font = reinterpret_cast<HFONT>(SendDlgItemMessageW(dialog_, id, WM_GETFONT, 0, 0));
+    if (font == nullptr) font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    LOGFONTW shape = {};
+    if (GetObjectW(font, sizeof shape, &shape) == 0 || shape.lfUnderline) return nullptr;
+    shape.lfUnderline = TRUE;
+    shape.lfWeight = 600;
+    HFONT link = CreateFontIndirectW(&shape);
+    if (link == nullptr) return nullptr;
+    return std::make_unique<Win32Font>(link);
+}
+
+void Win32Controls::SetFont(int id, const ui::Font& font, bool redraw) {
+    const auto& win32Font = static_cast<const Win32Font&>(font);
+    SendDlgItemMessageW(dialog_, id, WM_SETFONT, reinterpret_cast<WPARAM>(win32Font.get()),
+                        redraw ? TRUE : FALSE);
+}
+
+ui::Point Win32Controls::PointerPosition() {
+    POINT p = {};
+    GetCursorPos(&p);
+    ScreenToClient(dialog_, &p);
+    return {p.x, p.y};
+}
+
+void Win32Controls::SetPointer(ui::Cursor cursor) {
+    // IDC_HAND and IDC_ARROW, as wide resource names (the build's macros are narrow).
+    SetCursor(LoadCursorW(
+        nullptr, cursor == ui::Cursor::kHand ? MAKEINTRESOURCEW(32649) : MAKEINTRESOURCEW(32512)));
+}
+
+void Win32Controls::RelayMouseMove(void* tooltips, ui::Point at) {
+    if (tooltips == nullptr) return;
+    MSG message = {};
+    message.hwnd = dialog_;
+    message.message = WM_MOUSEMOVE;
+    message.lParam = MAKELPARAM(at.x, at.y);
+    message.time = static_cast<DWORD>(GetMessageTime());
+    GetCursorPos(&message.pt);
+    SendMessageW(static_cast<HWND>(tooltips), TTM_RELAYEVENT, 0,
+                 reinterpret_cast<LPARAM>(&message));
+}
+
+std::unique_ptr<ui::Picture> Win32Controls::LoadPicture(std::u16string_view path) {
+    const std::wstring file = WideString(path);
+    auto bitmap = static_cast<HBITMAP>(
+        LoadImageW(nullptr, file.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+    if (bitmap == nullptr) return nullptr;
+    return std::make_unique<Win32Picture>(bitmap);
+}
+
+void Win32Canvas::TextAt(ui::Point at, std::u16string_view text, const ui::FontSpec& font,
+                         std::uint32_t colour) {
+    const std::wstring face = WideString(font.face);
+    UniqueGdiObject made(CreateFontW(font.height, 0, 0, 0, font.weight, FALSE, FALSE, FALSE,
+                                     DEFAULT_CHARSET, OUT_TT_ONLY_PRECIS, CLIP_DEFAULT_PRECIS,
+                                     PROOF_QUALITY, DEFAULT_PITCH, face.c_str()));
+    if (!made) return;
+    const std::wstring wide = WideString(text);
+    // The font is selected for the text only, and deselected before its owner deletes it.
+    Selected selected(dc_, made.get());
+    const COLORREF oldColour = SetTextColor(dc_, colour);
+    const int oldMode = SetBkMode(dc_, TRANSPARENT);
+    TextOutW(dc_, at.x, at.y, wide.c_str(), static_cast<int>(wide.size()));
+    SetBkMode(dc_, oldMode);
+    SetTextColor(dc_, oldColour);
+}
+
+void Win32Canvas::DrawPicture(const ui::Picture& picture, ui::Point at) {
+    const auto& bitmap = static_cast<const Win32Picture&>(picture);
+    UniqueMemoryDc source(CreateCompatibleDC(dc_));
+    if (!source) return;
+    Selected selected(source.get(), bitmap.get());
+    const ui::Size size = picture.Dimensions();
+    BitBlt(dc_, at.x, at.y, size.width, size.height, source.get(), 0, 0, SRCCOPY);
+}
+
+void Win32Canvas::DrawPictureTransparent(const ui::Picture& picture, ui::Point at) {
+    const auto& bitmap = static_cast<const Win32Picture&>(picture);
+    const ui::Size size = picture.Dimensions();
+    const int w = size.width;
+    const int h = size.height;
+    if (w <= 0 || h <= 0) return;
+    UniqueMemoryDc image(CreateCompatibleDC(dc_));
+    UniqueMemoryDc mask(CreateCompatibleDC(dc_));
+    UniqueMemoryDc inverse(CreateCompatibleDC(dc_));
+    UniqueMemoryDc back(CreateCompatibleDC(dc_));
+    UniqueMemoryDc copy(CreateCompatibleDC(dc_));
+    UniqueGdiObject maskBits(CreateBitmap(w, h, 1, 1, nullptr));
+    UniqueGdiObject inverseBits(CreateBitmap(w, h, 1, 1, nullptr));
+    UniqueGdiObject backBits(CreateCompatibleBitmap(dc_, w, h));
+    UniqueGdiObject copyBits(CreateCompatibleBitmap(dc_, w, h));
+    if (!image || !mask || !inverse || !back || !copy || !maskBits || !inverseBits || !backBits ||
+        !copyBits) {
+        return;
+    }
+    Selected imageSel(image.get(), bitmap.get());
+    Selected maskSel(mask.get(), maskBits.get());
+    Selected inverseSel(inverse.get(), inverseBits.get());
+    Selected backSel(back.get(), backBits.get());
+    Selected copySel(copy.get(), copyBits.get());
+
+    // The mask is white where the picture has its top-left colour, black elsewhere.
+    const COLORREF transparent = GetPixel(image.get(), 0, 0);
+    const COLORREF oldBack = SetBkColor(image.get(), transparent);
+    BitBlt(mask.get(), 0, 0, w, h, image.get(), 0, 0, SRCCOPY);
+    SetBkColor(image.get(), oldBack);
+    BitBlt(inverse.get(), 0, 0, w, h, mask.get(), 0, 0, NOTSRCCOPY);
+    // Monochrome sources become black (0) and white (1) in colour destinations.
+    for (HDC dc : {back.get(), copy.get()}) {
+        SetBkColor(dc, RGB(255, 255, 255));
+        SetTextColor(dc, RGB(0, 0, 0));
+    }
+    // The background where the picture is transparent, the picture everywhere else.
+    BitBlt(back.get(), 0, 0, w, h, dc_, at.x, at.y, SRCCOPY);
+    BitBlt(back.get(), 0, 0, w, h, mask.get(), 0, 0, SRCAND);
+    BitBlt(copy.get(), 0, 0, w, h, image.get(), 0, 0, SRCCOPY);
+    BitBlt(copy.get(), 0, 0, w, h, inverse.get(), 0, 0, SRCAND);
+    BitBlt(back.get(), 0, 0, w, h, copy.get(), 0, 0, SRCPAINT);
+    BitBlt(dc_, at.x, at.y, w, h, back.get(), 0, 0, SRCCOPY);
 }
 
 }  // namespace win32

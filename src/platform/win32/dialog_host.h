@@ -87,6 +87,22 @@ class Win32Controls final : public ui::Controls {
     int MessageBox(std::u16string_view text, std::u16string_view caption,
                    std::uint32_t flags) override;
     void Beep() override;
+    ui::Rect ControlRect(int id) override;
+    void MoveControl(int id, const ui::Rect& area, bool redraw) override;
+    ui::Rect WindowRect() override;
+    ui::Rect OwnerWindowRect() override;
+    void MoveWindowTo(ui::Point topLeft) override;
+    void SetClientSize(ui::Size size) override;
+    void BringToForeground() override;
+    void ToggleRightToLeftLayout() override;
+    void ClearRightToLeftLayout(int id) override;
+    ui::Size MeasureText(std::u16string_view text) override;
+    std::unique_ptr<ui::Font> MakeLinkFont(int id) override;
+    void SetFont(int id, const ui::Font& font, bool redraw) override;
+    ui::Point PointerPosition() override;
+    void SetPointer(ui::Cursor cursor) override;
+    void RelayMouseMove(void* tooltips, ui::Point at) override;
+    std::unique_ptr<ui::Picture> LoadPicture(std::u16string_view path) override;
 
   private:
     bool IsComboBox(HWND control) const;
@@ -102,6 +118,10 @@ class Win32Canvas final : public ui::Canvas {
     ui::Rect Bounds() const override;
     void Fill(const ui::Rect& area, std::uint32_t colour) override;
     void Text(const ui::Rect& area, std::u16string_view text, std::uint32_t format) override;
+    void TextAt(ui::Point at, std::u16string_view text, const ui::FontSpec& font,
+                std::uint32_t colour) override;
+    void DrawPicture(const ui::Picture& picture, ui::Point at) override;
+    void DrawPictureTransparent(const ui::Picture& picture, ui::Point at) override;
 
   private:
     HDC dc_;

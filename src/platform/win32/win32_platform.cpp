@@ -5,6 +5,7 @@
 // clang-format on
 
 #include <prsht.h>
+#include <shellapi.h>
 #include <shlwapi.h>
 #include <winspool.h>
 
@@ -465,6 +466,20 @@ int Win32Dialogs::MessageBox(void* owner, std::u16string_view text, std::u16stri
                        WideString(caption).c_str(), flags);
 }
 
+std::intptr_t Win32Shell::Open(std::u16string_view address, int show) {
+    const std::wstring target = WideString(address);
+    return reinterpret_cast<std::intptr_t>(
+        ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, show));
+}
+
+std::intptr_t Win32Shell::OpenWith(std::u16string_view program, std::u16string_view parameter,
+                                   int show) {
+    const std::wstring file = WideString(program);
+    const std::wstring argument = WideString(parameter);
+    return reinterpret_cast<std::intptr_t>(
+        ShellExecuteW(nullptr, L"open", file.c_str(), argument.c_str(), nullptr, show));
+}
+
 Win32Platform::Win32Platform() {
     ports_.lastError = &lastError_;
     ports_.registry = &registry_;
@@ -478,6 +493,7 @@ Win32Platform::Win32Platform() {
     ports_.system = &system_;
     ports_.pages = &pages_;
     ports_.dialogs = &dialogs_;
+    ports_.shell = &shell_;
 }
 
 }  // namespace win32

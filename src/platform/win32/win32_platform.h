@@ -138,6 +138,13 @@ class Win32Dialogs final : public platform::Dialogs {
     Win32Module& module_;
 };
 
+class Win32Shell final : public platform::Shell {
+  public:
+    std::intptr_t Open(std::u16string_view address, int show) override;
+    std::intptr_t OpenWith(std::u16string_view program, std::u16string_view parameter,
+                           int show) override;
+};
+
 // The adapters of the process, and the table of them handed to the process state.
 class Win32Platform {
   public:
@@ -160,6 +167,7 @@ class Win32Platform {
     Win32SystemInfo system_;
     Win32SheetPages pages_{module_};
     Win32Dialogs dialogs_{module_};
+    Win32Shell shell_;
     platform::Platform ports_;
 };
 
