@@ -40,6 +40,11 @@ class DocumentRoad : public ::testing::Test {
         ASSERT_TRUE(hostsim::InstallModel(*model, &error));
         ASSERT_TRUE(hostsim::StoreLanguageCode(model->printerName, L"EN"));
         printer = std::make_unique<hostsim::OpenedPrinter>(model->printerName);
+        // Jobs are kept in the printer's memory (the confidential mode needs storage),
+        // whatever other tests left in the printer's data.
+        DWORD memory = 512;
+        ASSERT_EQ(0u, SetPrinterDataW(printer->get(), const_cast<wchar_t*>(L"CURRENT_MEMORY"),
+                                      REG_DWORD, reinterpret_cast<BYTE*>(&memory), sizeof memory));
         ASSERT_TRUE(library.Load());
         plugIn = library.CreatePlugIn();
         ASSERT_NE(nullptr, plugIn);
