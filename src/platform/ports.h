@@ -3,9 +3,9 @@
 // tests/fakes/. Nothing here includes a Windows header.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <array>
 #include <functional>
 #include <memory>
 #include <string>

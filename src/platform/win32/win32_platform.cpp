@@ -264,8 +264,7 @@ std::uint32_t Win32Spooler::ReadForm(void* printer, std::u16string_view name, st
     if (needed < sizeof(FORM_INFO_1W) || needed > (1u << 20)) needed = 4096;
     std::vector<unsigned char> buffer(needed);
     const std::wstring form = WideString(name);
-    if (!GetFormW(printer, const_cast<wchar_t*>(form.c_str()), 1, buffer.data(), needed,
-                  &needed)) {
+    if (!GetFormW(printer, const_cast<wchar_t*>(form.c_str()), 1, buffer.data(), needed, &needed)) {
         const DWORD error = GetLastError();
         return error != ERROR_SUCCESS ? error : ERROR_INVALID_FORM_NAME;
     }
