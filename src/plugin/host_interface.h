@@ -147,6 +147,8 @@ inline constexpr DWORD kOptifHide = 0x00000002;
 inline constexpr DWORD kOptifCallback = 0x00000004;
 inline constexpr DWORD kOptifChanged = 0x00000008;
 inline constexpr DWORD kOptifDisabled = 0x00000020;
+inline constexpr DWORD kOptifExtHide = 0x00000080;
+inline constexpr DWORD kOptifExtDisabled = 0x00000100;
 
 // OPTPARAM::Flags bits.
 inline constexpr BYTE kOptpfHide = 0x01;

@@ -5,6 +5,7 @@
 
 #include "profile/bounded_text.h"
 #include "profile/driver_info.h"
+#include "profile/tray_table.h"
 
 namespace profile {
 namespace {
@@ -252,6 +253,9 @@ void InitializeSession(const platform::Platform& platform, UiSession& session) {
     session.colorDevice = prof.ReadInt(u"ColorDevice", 0);
     session.resolution300Index = prof.ReadInt(u"Resolution300Index", 0);
     session.quality300Index = prof.ReadInt(u"Quality300Index", 0);
+
+    // 14. The trays' custom paper ranges, when the model asks for the check (step 10).
+    if (session.checkTraysForCustoms != 0) BuildTrayTable(session);
 }
 
 std::int32_t CreateTreeSession(const platform::Platform& platform, const host::OEMCUIPPARAM& param,

@@ -185,7 +185,9 @@ void ReadPrinterDataText(const platform::Platform& platform, host::HANDLE printe
                          std::u16string_view name, char16_t (&field)[kJobAccountUnits]);
 
 // Fills the session from the driver's model files, the printer data and the per-user
-// language code. Needs hostBlock, printerHandle and the readers.
+// language code; last, when checkTraysForCustoms is on, the tray table (BuildTrayTable of
+// profile/tray_table.h). Needs hostBlock, printerHandle and the readers. The profile reader
+// is left in section FUNCTION.
 void InitializeSession(const platform::Platform& platform, UiSession& session);
 
 // Builds a settings tree's working session (made with its readers by HostSession): host

@@ -325,9 +325,10 @@ class FakeSpooler final : public platform::Spooler {
         *port = portName;
         return 0;
     }
-    std::uint32_t ReadForm(void*, std::u16string_view name, std::uint32_t* flags,
+    std::uint32_t ReadForm(void* printer, std::u16string_view name, std::uint32_t* flags,
                            std::uint32_t* width, std::uint32_t* height) override {
         ++formQueries;
+        lastPrinter = printer;
         const auto it = forms.find(std::u16string(name));
         if (it == forms.end()) return 1902;  // ERROR_INVALID_FORM_NAME
         if (flags != nullptr) *flags = it->second.flags;

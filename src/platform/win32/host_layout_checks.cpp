@@ -127,6 +127,8 @@ static_assert(host::kOptifHide == static_cast<::DWORD>(OPTIF_HIDE));
 static_assert(host::kOptifCallback == static_cast<::DWORD>(OPTIF_CALLBACK));
 static_assert(host::kOptifChanged == static_cast<::DWORD>(OPTIF_CHANGED));
 static_assert(host::kOptifDisabled == static_cast<::DWORD>(OPTIF_DISABLED));
+static_assert(host::kOptifExtHide == static_cast<::DWORD>(OPTIF_EXT_HIDE));
+static_assert(host::kOptifExtDisabled == static_cast<::DWORD>(OPTIF_EXT_DISABLED));
 static_assert(host::kOptpfHide == OPTPF_HIDE);
 
 static_assert(host::kDmPubCopiesCollate == DMPUB_COPIES_COLLATE);
