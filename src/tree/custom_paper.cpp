@@ -243,6 +243,4 @@ void MarkTrayForms(plugin::ProcessState& state, host::OEMCUIPPARAM& param,
     }
 }
 
-void MarkTrayForms(plugin::ProcessState&, host::OEMCUIPPARAM&, profile::UiSession&) {}
-
 }  // namespace tree
