@@ -157,3 +157,17 @@ add_custom_command(OUTPUT ${SNMPTEST_PLUGIN}
                    DEPENDS plugin_dll)
 add_custom_target(snmptest_plugin DEPENDS ${SNMPTEST_PLUGIN})
 add_dependencies(wine_tests snmp_stub snmptest_plugin)
+
+# The shipped SNMP module against real agents: with-agents.sh starts net-snmp's snmpd as
+# stand-in printers on free loopback ports around each test and stops them however it ends.
+# The tests run in bin\, where the module lies beside the plug-in.
+add_executable(snmp_wine_tests tests/wine/snmp/snmp_agent_test.cpp)
+target_compile_options(snmp_wine_tests PRIVATE ${PLUGIN_WARNINGS})
+target_link_libraries(snmp_wine_tests PRIVATE host_sim gtest gtest_main)
+target_link_options(snmp_wine_tests PRIVATE ${STATIC_RUNTIME})
+add_dependencies(snmp_wine_tests plugin_dll snmp_module)
+set_target_properties(snmp_wine_tests PROPERTIES CROSSCOMPILING_EMULATOR
+    "${CMAKE_SOURCE_DIR}/tests/wine/snmp/with-agents.sh;${CMAKE_BINARY_DIR}/wine-run.sh")
+gtest_discover_tests(snmp_wine_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+                     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
+                     PROPERTIES RESOURCE_LOCK wineprefix)
