@@ -40,6 +40,11 @@ class DocumentRoad : public ::testing::Test {
         ASSERT_TRUE(hostsim::InstallModel(*model, &error));
         ASSERT_TRUE(hostsim::StoreLanguageCode(model->printerName, L"EN"));
         printer = std::make_unique<hostsim::OpenedPrinter>(model->printerName);
+        // The road's modes need memory job storage: the sample's critical 256 MB installed.
+        // Printer-settings tests and the demo leave other sizes in the prefix.
+        DWORD memory = 256;
+        ASSERT_EQ(0u, SetPrinterDataW(printer->get(), const_cast<wchar_t*>(L"CURRENT_MEMORY"),
+                                      REG_DWORD, reinterpret_cast<BYTE*>(&memory), sizeof memory));
         ASSERT_TRUE(library.Load());
         plugIn = library.CreatePlugIn();
         ASSERT_NE(nullptr, plugIn);
