@@ -66,7 +66,14 @@ class FakeControls final : public ui::Controls {
         ByHandle(child).info.text = text;
     }
     void EnableChild(void* child, bool enable) override { ByHandle(child).enabled = enable; }
-    std::u16string Text(int id) override { return Get(id).info.text; }
+    // A list with a selection shows the selected entry, as a drop-down list does.
+    std::u16string Text(int id) override {
+        const Control& c = Get(id);
+        if (c.selection >= 0 && static_cast<std::size_t>(c.selection) < c.items.size()) {
+            return c.items[static_cast<std::size_t>(c.selection)];
+        }
+        return c.info.text;
+    }
     void SetText(int id, std::u16string_view text) override {
         Get(id).info.text = text;
         if (onSetText) onSetText(id);
