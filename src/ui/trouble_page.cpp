@@ -166,7 +166,7 @@ void TroublePagePresenter::StyleLinks(Controls& controls) {
         for (int id : styled) controls.SetFont(id, *linkFont_, true);
     }
     for (int id : styled) {
-        const Size text = controls.MeasureText(controls.Text(id));
+        const Size text = controls.MeasureControlText(id, controls.Text(id));
         controls.MoveControl(id, FitToText(controls.ControlRect(id), text), true);
     }
     for (std::size_t i = 0; i < kWebLinks.size(); ++i) {

@@ -145,9 +145,12 @@ class FakeControls final : public ui::Controls {
     void BringToForeground() override { ++foregrounds; }
     void ToggleRightToLeftLayout() override { rightToLeft = !rightToLeft; }
     void ClearRightToLeftLayout(int id) override { Get(id).rightToLeft = false; }
-    // Every character is 7 x 13 pixels.
+    // Every character is 7 x 13 pixels, 8 x 13 in a control with the (bolder) link font.
     ui::Size MeasureText(std::u16string_view text) override {
         return {static_cast<int>(text.size()) * 7, 13};
+    }
+    ui::Size MeasureControlText(int id, std::u16string_view text) override {
+        return {static_cast<int>(text.size()) * (Get(id).linkFont ? 8 : 7), 13};
     }
     std::unique_ptr<ui::Font> MakeLinkFont(int) override {
         ++fontsMade;

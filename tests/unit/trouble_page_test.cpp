@@ -173,7 +173,7 @@ TEST_F(TroublePageTest, StartFillsTheListStylesTheLinksAndPrintsTheSelectedPage)
         EXPECT_TRUE(controls.Get(id).linkFont) << id;
         EXPECT_TRUE(controls.IsEnabled(id)) << id;
     }
-    EXPECT_EQ((ui::Rect{64, 147, 113, 160}), Rect(1212)) << "7 characters of 7 x 13";
+    EXPECT_EQ((ui::Rect{61, 147, 117, 160}), Rect(1212)) << "7 characters of the link font";
     EXPECT_FALSE(controls.IsVisible(1217)) << "link 6 has no address";
     EXPECT_FALSE(controls.Get(1217).tooltipShown);
     EXPECT_TRUE(controls.IsVisible(1216));
