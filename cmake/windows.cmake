@@ -126,6 +126,16 @@ target_compile_definitions(wine_tests PRIVATE
 target_link_options(wine_tests PRIVATE ${STATIC_RUNTIME})
 add_dependencies(wine_tests plugin_dll)
 
+# What the Wine tests capture lands in one folder of the build: the jobs the spooler writes
+# for a port mapped to a file, and the web addresses handed to the browser, which under Wine
+# is this script (HKCU\Software\Wine\WineBrowser "Browsers").
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/capture)
+configure_file(${CMAKE_SOURCE_DIR}/tests/wine/capture_browser.sh
+               ${CMAKE_BINARY_DIR}/capture/browser.sh COPYONLY
+               FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+               WORLD_READ WORLD_EXECUTE)
+target_compile_definitions(wine_tests PRIVATE CAPTURE_DIR="${CMAKE_BINARY_DIR}/capture")
+
 # Stand-ins for the HTML Help control, beside wine_tests.exe: fakehelp.dll has the help
 # entry (ordinal 15) and records its calls; nohelp.dll lacks the entry.
 foreach(stand_in fakehelp nohelp)

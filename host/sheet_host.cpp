@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <cstdint>
 #include <cstring>
 
 #include "devmode_calls.h"
@@ -129,6 +130,34 @@ bool CaptureWindow(HWND window, const std::wstring& pngPath) {
     DeleteDC(memory);
     ReleaseDC(window, source);
     return written;
+}
+
+int GdiObjectsAlive() {
+    const DWORD counted = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    if (counted != 0) return static_cast<int>(counted);
+    // One entry of the handle table, as Wine lays it out for 32-bit and 64-bit processes.
+    struct Entry {
+        std::uint64_t object;
+        std::uint32_t owner;
+        std::uint16_t unique;
+        std::uint8_t type;  // 0: a free entry
+        std::uint8_t flags;
+        std::uint64_t user;
+    };
+    static_assert(sizeof(Entry) == 24);
+    constexpr std::size_t kTableOffset = sizeof(void*) == 8 ? 0xF8 : 0x94;
+    constexpr int kEntries = 0x10000;
+    using GetPeb = void*(WINAPI*)();
+    const auto getPeb = reinterpret_cast<GetPeb>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetCurrentPeb")));
+    if (getPeb == nullptr) return -1;
+    const auto* peb = static_cast<const unsigned char*>(getPeb());
+    const Entry* table = nullptr;
+    std::memcpy(&table, peb + kTableOffset, sizeof table);
+    if (table == nullptr) return -1;
+    int alive = 0;
+    for (int i = 0; i < kEntries; ++i) alive += table[i].type != 0 ? 1 : 0;
+    return alive;
 }
 
 }  // namespace hostsim

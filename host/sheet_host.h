@@ -68,6 +68,10 @@ void PumpMessages();
 // A picture of a window (frame included), read back from its window DC.
 bool CaptureWindow(HWND window, const std::wstring& pngPath);
 
+// The GDI objects alive in the process: GetGuiResources' count, or where that is a stub (as
+// under Wine) the used entries of the GDI handle table the process environment block names.
+int GdiObjectsAlive();
+
 template <class Inspect>
 bool SheetHost::ShowPage(std::size_t index, Inspect&& inspect) {
     HWND sheet = OpenSheet(index);
