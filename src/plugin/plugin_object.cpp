@@ -169,8 +169,11 @@ host::HRESULT PlugInObject::DeviceCapabilities(host::OEMUIOBJ*, host::HANDLE pri
 void AdjustResolutionList(std::int32_t resolution300Index, std::int32_t quality300Index,
                           void* pairs, host::DWORD count) {
     constexpr std::size_t kPairBytes = 8;
+    // Where size_t is 32 bits wide, a count this large would wrap the offsets around.
+    const bool wraps =
+        static_cast<std::uint64_t>(count) * kPairBytes > std::numeric_limits<std::size_t>::max();
     if ((resolution300Index == 0 && quality300Index == 0) || pairs == nullptr || count == 0 ||
-        count == host::kGdiError || count > std::numeric_limits<std::size_t>::max() / kPairBytes) {
+        count == host::kGdiError || wraps) {
         return;
     }
     // The host's buffer need not be aligned for 32-bit access: copy values in and out.
