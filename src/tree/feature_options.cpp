@@ -250,8 +250,6 @@ void ComputeStorageState(const platform::Platform& platform, host::OEMUIOBJ* uiO
     session.storageState = state;
 }
 
-// The print modes a list offers: each number n from 1 to 6 is mode n - 1, in list order;
-// other numbers are skipped; at most profile::kMaxPrintModes entries.
 std::int32_t ParsePrintModes(std::u16string_view list,
                              profile::PrintModeEntry (&entries)[profile::kMaxPrintModes]) {
     for (profile::PrintModeEntry& entry : entries) entry = {};

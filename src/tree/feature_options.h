@@ -153,6 +153,13 @@ void ComputeStorageState(const platform::Platform& platform, host::OEMUIOBJ* uiO
 // or empty key (which reads back as its own name) offers none.
 std::int32_t HoldModesOffered(profile::UiSession& session);
 
+// The print modes a job-setting list offers: each number n from 1 to 6 (read as
+// profile::ForEachListNumber reads the list) becomes mode n - 1 with its position, in list
+// order; other numbers are skipped. At most profile::kMaxPrintModes entries are filled, the
+// rest zeroed; returns how many were filled.
+std::int32_t ParsePrintModes(std::u16string_view list,
+                             profile::PrintModeEntry (&entries)[profile::kMaxPrintModes]);
+
 // Fills printModeList/printModeCount from the key of the session's storage state, read as
 // profile::ForEachListNumber reads job-setting lists: each number 1 to 6 becomes print mode
 // n - 1, in the order listed. Once the list holds profile::kMaxPrintModes entries, further

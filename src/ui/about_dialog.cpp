@@ -70,28 +70,14 @@ std::u16string Cut(std::u16string text, std::size_t units) {
     return text;
 }
 
-// One details line: "M_Info<n>" with its first placeholder (in table order) replaced by the
-// version value, as text. Brands other than TALEN show a missing value's key name and keep
-// lines without a placeholder; TALEN shows such lines, and lines whose value is missing, as
-// empty lines.
+// One details line: "M_Info<n>" filled in by FillDetailsLine; a missing line is empty.
 std::u16string DetailsLine(const profile::ProfileReader& texts,
                            const profile::ProfileReader& version, bool talen, int n) {
     char16_t key[16];
     text::Format(key, 16, u"M_Info%d", {n});
     const std::u16string line = Read(texts, key, nullptr);
     if (line.empty()) return {};
-    const std::span<const Placeholder> table =
-        talen ? std::span<const Placeholder>(kTalenPlaceholders) : std::span(kPlaceholders);
-    for (const Placeholder& placeholder : table) {
-        const std::size_t at = line.find(placeholder.mark);
-        if (at == std::u16string::npos) continue;
-        const std::u16string value =
-            Read(version, placeholder.versionKey, talen ? nullptr : placeholder.versionKey);
-        if (talen && value.empty()) return {};
-        return Cut(line.substr(0, at) + value + line.substr(at + placeholder.mark.size()),
-                   kMostCharacters);
-    }
-    return talen ? std::u16string() : line;
+    return FillDetailsLine(line, version, talen);
 }
 
 // Every line followed by CR LF, cut to 259 characters in all.
@@ -110,6 +96,24 @@ std::u16string_view Field(const char16_t (&field)[profile::kNameUnits]) {
 }
 
 }  // namespace
+
+std::u16string FillDetailsLine(std::u16string_view line, const profile::ProfileReader& version,
+                               bool talen) {
+    const std::span<const Placeholder> table =
+        talen ? std::span<const Placeholder>(kTalenPlaceholders) : std::span(kPlaceholders);
+    for (const Placeholder& placeholder : table) {
+        const std::size_t at = line.find(placeholder.mark);
+        if (at == std::u16string_view::npos) continue;
+        const std::u16string value =
+            Read(version, placeholder.versionKey, talen ? nullptr : placeholder.versionKey);
+        if (talen && value.empty()) return {};
+        std::u16string filled(line.substr(0, at));
+        filled += value;
+        filled += line.substr(at + placeholder.mark.size());
+        return Cut(std::move(filled), kMostCharacters);
+    }
+    return talen ? std::u16string() : Cut(std::u16string(line), kMostCharacters);
+}
 
 bool AboutPresenter::OnInit(Controls& controls) {
     try {

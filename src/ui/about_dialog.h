@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "platform/ports.h"
 #include "profile/ui_session.h"
@@ -11,6 +12,14 @@
 #include "ui/presenter.h"
 
 namespace ui {
+
+// One line of the driver details with its first placeholder (tried in the brand's table
+// order) replaced, as plain text, by the value of the placeholder's key in the version file.
+// Brands other than TALEN show a missing value as the key's name and keep a line without a
+// placeholder; TALEN shows such a line, and one whose value is missing, as an empty line.
+// At most 259 characters, never ending in half a surrogate pair where it was cut.
+std::u16string FillDetailsLine(std::u16string_view line, const profile::ProfileReader& version,
+                               bool talen);
 
 // The dialog takes the size of the model's picture ("<driverDir><filePrefix>Y.bmp"): its
 // client area is the picture with a 48-pixel strip below for OK, and the details fill the

@@ -1,6 +1,7 @@
 #include "ui/property_sheets.h"
 
 #include <memory>
+#include <vector>
 
 #include "devmode/oem_devmode.h"
 #include "devmode/session_link.h"
@@ -47,19 +48,12 @@ void AddPages(plugin::ProcessState& state, profile::UiSession& session) {
         platform.pages == nullptr) {
         return;
     }
-    profile::ProfileReader& profile = *session.profileReader;
-    profile.SetSection(u"TABNUMBER");
-    const std::int32_t tabs = profile.ReadInt(u"TabNumber", 0);
     // The page title is the Caption of the page's section of the language file, read when
     // the first page is added.
     char16_t title[256] = u"Caption";
     bool titleRead = false;
-    // A sheet has a handful of pages: entries past kMaxPageEntries are not read, so that a
-    // damaged count cannot keep the host's thread reading for ever.
-    for (std::int32_t i = 0; i < tabs && i < kMaxPageEntries; ++i) {
-        char16_t key[16];
-        text::Format(key, 16, u"Tab%d", {i});
-        if (profile.ReadInt(key, kAbsentTabKind) != kTroublePageKind) continue;
+    for (const std::int32_t kind : ListedPageKinds(*session.profileReader)) {
+        if (kind != kTroublePageKind) continue;
         if (!titleRead && session.textReader != nullptr) {
             session.textReader->SetDialogSection(u"Troubleshooting");
             session.textReader->ReadString256(u"Caption", title);
@@ -227,6 +221,20 @@ host::HRESULT DevicePropertySheets(plugin::ProcessState& state,
                                    host::IPrintOemDriverUI* driverHelper,
                                    host::PROPSHEETUI_INFO& info, host::LPARAM lParam) {
     return Dispatch(state, driverHelper, info, lParam, Side::kDevice);
+}
+
+std::vector<std::int32_t> ListedPageKinds(profile::ProfileReader& profile) {
+    profile.SetSection(u"TABNUMBER");
+    const std::int32_t tabs = profile.ReadInt(u"TabNumber", 0);
+    std::vector<std::int32_t> kinds;
+    // A sheet has a handful of pages: entries past kMaxPageEntries are not read, so that a
+    // damaged count cannot keep the host's thread reading for ever.
+    for (std::int32_t i = 0; i < tabs && i < kMaxPageEntries; ++i) {
+        char16_t key[16];
+        text::Format(key, 16, u"Tab%d", {i});
+        kinds.push_back(profile.ReadInt(key, kAbsentTabKind));
+    }
+    return kinds;
 }
 
 profile::UiSession* SessionOfRecord(const plugin::ProcessState& state, const void* oemDevmode) {

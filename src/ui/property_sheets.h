@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "plugin/host_interface.h"
 #include "plugin/process_state.h"
@@ -11,6 +12,11 @@ namespace ui {
 
 // At most this many page entries of the model profile's TABNUMBER list are looked at.
 inline constexpr std::int32_t kMaxPageEntries = 64;
+
+// The page kinds of the model profile's TABNUMBER list, in list order: "Tab%d" for 0 to
+// TabNumber - 1, at most kMaxPageEntries of them, an entry without a key being kind 100.
+// Leaves the reader in section TABNUMBER.
+std::vector<std::int32_t> ListedPageKinds(profile::ProfileReader& profile);
 
 // The host's document and printer property sheets; info has been checked for version.
 // The answer to the host is left in info.Result; the result is S_OK, or E_FAIL with the

@@ -7,10 +7,11 @@
 
 namespace ui {
 
-// Substitutes %d, %i and %u (optionally with a width and the flag 0) with the integers the
-// caller passes, in order, and %% with a percent sign. Any other conversion ("%s", "%n",
-// "%p", ...), and any conversion beyond the arguments passed, is shown as written: a model
-// file can never make the plug-in read an argument it was not given.
+// Substitutes the integer conversions of the bounded formatter (%d, %i, %u, %x, %X and %c,
+// optionally with a width and the flag 0) with the integers the caller passes, in order, and
+// %% with a percent sign. Any other conversion ("%s", "%n", "%p", ...), and any conversion
+// beyond the arguments passed, is shown as written: a model file can never make the plug-in
+// read an argument it was not given.
 std::u16string FormatWithIntegers(std::u16string_view format,
                                   std::initializer_list<long long> arguments);
 
