@@ -1,6 +1,6 @@
 # The two commands. Each first installs what is missing on a fresh Debian machine.
 # make demo ARCH=x86 runs the demo with the x86 plug-in (default: x64).
-.PHONY: test demo deps build clean
+.PHONY: test demo deps build clean fuzz-smoke
 
 ARCH ?= x64
 JOBS := $(shell nproc)
@@ -10,6 +10,9 @@ test: deps
 
 demo: deps
 	tools/demo.sh $(ARCH)
+
+fuzz-smoke: deps
+	tools/fuzz-smoke.sh
 
 deps:
 	tools/ensure-deps.sh

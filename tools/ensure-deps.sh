@@ -19,6 +19,11 @@ need wine64 /usr/lib/wine/wine64
 need wine32:i386 /usr/lib/wine/wine
 need xvfb /usr/bin/xvfb-run
 need clang-format /usr/bin/clang-format
+# clang, and its libFuzzer and sanitizer runtimes (only recommended by clang), for the fuzz
+# targets.
+need clang /usr/bin/clang++
+need libclang-rt-dev "$(ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a \
+    2>/dev/null | head -n 1)"
 # Caption glyphs and Windows-like text sizes in the pictures of dialogs.
 need fonts-wine /usr/share/wine/fonts/tahoma.ttf
 need git /usr/bin/git

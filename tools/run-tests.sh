@@ -1,13 +1,14 @@
 #!/bin/bash
-# Builds all three presets and runs every test: the native unit tests (sanitized), and for
-# the x86 and the x64 DLL the export/import check and the Wine tests, each build in its own
-# Wine prefix with its own persistent server. Ends with one line:
+# Builds all four presets and runs every test: the native unit tests (sanitized), the fuzz
+# smoke (each fuzz target briefly, built with clang), and for the x86 and the x64 DLL the
+# export/import check and the Wine tests, each build in its own Wine prefix with its own
+# persistent server. Ends with one line:
 # "total: N passed, N failed".
 set -u
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 start=$(date +%s)
-for preset in native windows-x86 windows-x64; do
+for preset in native fuzz windows-x86 windows-x64; do
     echo "== configure and build: $preset"
     cmake --preset "$preset" > "/tmp/cvl-configure-$preset.log" 2>&1 ||
         { cat "/tmp/cvl-configure-$preset.log"; echo "total: 0 passed, 1 failed"; exit 1; }
@@ -23,7 +24,7 @@ trap 'tools/wine-server.sh stop' EXIT
 
 passed=0
 failed=0
-for preset in native windows-x86 windows-x64; do
+for preset in native fuzz windows-x86 windows-x64; do
     echo "== tests: $preset"
     log="/tmp/cvl-ctest-$preset.log"
     ctest --preset "$preset" -j "$jobs" 2>&1 | tee "$log"
