@@ -6,7 +6,7 @@ file(GLOB UNIT_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.c
 add_executable(unit_tests ${UNIT_TEST_SOURCES})
 target_include_directories(unit_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_compile_options(unit_tests PRIVATE ${PLUGIN_WARNINGS})
-target_link_libraries(unit_tests PRIVATE plugin_core GTest::gtest GTest::gtest_main)
+target_link_libraries(unit_tests PRIVATE plugin_core snmp_core GTest::gtest GTest::gtest_main)
 gtest_discover_tests(unit_tests DISCOVERY_MODE PRE_TEST)
 
 # The driver package check: an INF reader and the checks (unit-tested above), and the program

@@ -32,13 +32,22 @@ set(PLUGIN_MANIFEST ${CMAKE_BINARY_DIR}/plugin.manifest)
 configure_file(${CMAKE_SOURCE_DIR}/resources/plugin.manifest.in ${PLUGIN_MANIFEST} @ONLY)
 configure_file(${CMAKE_SOURCE_DIR}/resources/plugin.rc.in ${CMAKE_BINARY_DIR}/plugin.rc @ONLY)
 
+# The adapters that the plug-in and the SNMP module share (registry, name resolution,
+# profile files, system facts): the module links these, not the user-interface adapters.
+add_library(platform_win32_base STATIC ${CMAKE_SOURCE_DIR}/src/platform/win32/system_ports.cpp)
+target_include_directories(platform_win32_base PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_compile_options(platform_win32_base PRIVATE ${PLUGIN_WARNINGS})
+target_link_libraries(platform_win32_base PUBLIC advapi32 shlwapi ws2_32)
+
 # The Win32 adapters, the dialog procedure and the edit filters: a library of their own, so
 # that the Wine tests can drive the adapters in-process as well.
 file(GLOB WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp)
-list(REMOVE_ITEM WIN32_SOURCES ${CMAKE_SOURCE_DIR}/src/platform/win32/dll_main.cpp)
+list(REMOVE_ITEM WIN32_SOURCES ${CMAKE_SOURCE_DIR}/src/platform/win32/dll_main.cpp
+     ${CMAKE_SOURCE_DIR}/src/platform/win32/system_ports.cpp)
 add_library(plugin_win32 STATIC ${WIN32_SOURCES})
 target_compile_options(plugin_win32 PRIVATE ${PLUGIN_WARNINGS})
-target_link_libraries(plugin_win32 PUBLIC plugin_core shlwapi winspool comctl32 ws2_32)
+target_link_libraries(plugin_win32 PUBLIC plugin_core platform_win32_base shlwapi winspool
+                                          comctl32 ws2_32)
 
 add_library(plugin_dll SHARED
   ${CMAKE_SOURCE_DIR}/src/platform/win32/dll_main.cpp
@@ -59,7 +68,21 @@ set_property(SOURCE ${CMAKE_BINARY_DIR}/plugin.rc APPEND PROPERTY INCLUDE_DIRECT
 
 add_test(NAME dll_exports_and_imports
          COMMAND ${CMAKE_SOURCE_DIR}/tests/pe/check-pe.sh ${CMAKE_OBJDUMP}
-                 $<TARGET_FILE:plugin_dll> ${PE_MAGIC})
+                 $<TARGET_FILE:plugin_dll> ${PE_MAGIC} "DllCanUnloadNow DllGetClassObject")
+
+# --- The SNMP module <prefix>N.DLL, beside the plug-in ---------------------------------------
+file(GLOB SNMP_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/snmp/win32/*.cpp)
+add_library(snmp_module SHARED ${SNMP_WIN32_SOURCES} resources/snmp_module.def)
+set_target_properties(snmp_module PROPERTIES OUTPUT_NAME "${PLUGIN_PREFIX}N" PREFIX ""
+                      SUFFIX ".DLL")
+target_compile_options(snmp_module PRIVATE ${PLUGIN_WARNINGS})
+target_link_libraries(snmp_module PRIVATE snmp_core platform_win32_base ws2_32)
+target_link_options(snmp_module PRIVATE ${STATIC_RUNTIME} -s -Wl,--enable-stdcall-fixup)
+add_dependencies(plugin_dll snmp_module)
+
+add_test(NAME snmp_module_exports_and_imports
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/pe/check-pe.sh ${CMAKE_OBJDUMP}
+                 $<TARGET_FILE:snmp_module> ${PE_MAGIC} "SNMP_AutoUpdate")
 
 # --- The host simulator -------------------------------------------------------------------
 file(GLOB HOST_SIM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/*.cpp)
@@ -134,3 +157,17 @@ add_custom_command(OUTPUT ${SNMPTEST_PLUGIN}
                    DEPENDS plugin_dll)
 add_custom_target(snmptest_plugin DEPENDS ${SNMPTEST_PLUGIN})
 add_dependencies(wine_tests snmp_stub snmptest_plugin)
+
+# The shipped SNMP module against real agents: with-agents.sh starts net-snmp's snmpd as
+# stand-in printers on free loopback ports around each test and stops them however it ends.
+# The tests run in bin\, where the module lies beside the plug-in.
+add_executable(snmp_wine_tests tests/wine/snmp/snmp_agent_test.cpp)
+target_compile_options(snmp_wine_tests PRIVATE ${PLUGIN_WARNINGS})
+target_link_libraries(snmp_wine_tests PRIVATE host_sim gtest gtest_main)
+target_link_options(snmp_wine_tests PRIVATE ${STATIC_RUNTIME})
+add_dependencies(snmp_wine_tests plugin_dll snmp_module)
+set_target_properties(snmp_wine_tests PROPERTIES CROSSCOMPILING_EMULATOR
+    "${CMAKE_SOURCE_DIR}/tests/wine/snmp/with-agents.sh;${CMAKE_BINARY_DIR}/wine-run.sh")
+gtest_discover_tests(snmp_wine_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+                     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
+                     PROPERTIES RESOURCE_LOCK wineprefix)

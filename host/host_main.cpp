@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 #include <string>
@@ -15,6 +16,7 @@
 #include "model_install.h"
 #include "plugin_host.h"
 #include "sheet_host.h"
+#include "snmp_module_host.h"
 #include "tree_host.h"
 #include "ui/dialog_ids.h"
 
@@ -246,26 +248,6 @@ void WalkDocumentRoad(host::IPrintOemUI* plugIn, const hostsim::ModelSpec& model
     }
 }
 
-std::string ReadText(const std::wstring& path) {
-    std::string text;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return text;
-    char buffer[4096];
-    DWORD read = 0;
-    if (ReadFile(file, buffer, sizeof buffer, &read, nullptr)) text.assign(buffer, read);
-    CloseHandle(file);
-    return text;
-}
-
-void WriteText(const std::wstring& path, const std::string& text) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
-    DWORD written = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
-}
-
 long PrinterDword(HANDLE printer, const wchar_t* name) {
     DWORD type = 0, value = 0, needed = 0;
     if (GetPrinterDataW(printer, const_cast<wchar_t*>(name), &type, reinterpret_cast<BYTE*>(&value),
@@ -275,42 +257,67 @@ long PrinterDword(HANDLE printer, const wchar_t* name) {
     return static_cast<long>(value);
 }
 
-// The printer settings of the TALEN model: the printer tree is built, and auto-configuration
-// asks the model's SNMP module beside the plug-in. Here the module is the project's stand-in
-// (in the "snmptest" folder, beside a copy of the plug-in), answering as a printer with trays
-// 2 and 3, a duplex unit, a hard disk, the booklet finisher and 256 MB would.
-void WalkPrinterRoad(const hostsim::ModelSpec& model, const std::wstring& pictures) {
-    const std::wstring folder = L"snmptest\\";
-    WriteText(folder + L"CVLN.answers",
-              "[Answer]\r\nResult=1\r\n4=3\r\n6=1\r\n8=1\r\n16=2\r\n22=256\r\n");
-    hostsim::PluginLibrary library;
-    if (!library.Load((folder + PLUGIN_DLL_NAME).c_str())) {
-        std::printf("\n  Printer road: no plug-in copy with the module beside it in %ls\n",
-                    folder.c_str());
+// The printer tree of the TALEN sample on a network port: the SNMP module beside the plug-in
+// asks the agent that stands in for the printer (tools/demo.sh starts it and names its UDP
+// port in CVL_SNMP_PRINTER_PORT), and auto-configuration sets what the module reports.
+void WalkNetworkPrinter() {
+    const char* agent = std::getenv("CVL_SNMP_PRINTER_PORT");
+    if (agent == nullptr) {
+        std::printf("\n  Printer road: no SNMP agent named in CVL_SNMP_PRINTER_PORT\n");
         return;
     }
-    host::IPrintOemUI* plugIn = library.CreatePlugIn();
+    const unsigned agentPort = static_cast<unsigned>(std::strtoul(agent, nullptr, 10));
+    const hostsim::ModelSpec& model = hostsim::NetworkPrinter();
+    std::wstring error;
+    if (!hostsim::WriteSnmpSettings(L"CVLN.INI", agentPort) ||
+        !hostsim::InstallNetworkPrinter(L"public", &error)) {
+        std::printf("\n  Printer road: cannot set up the network printer: %ls\n", error.c_str());
+        return;
+    }
+    std::printf("\n  Printer road: \"%ls\" on the Standard TCP/IP port %ls (127.0.0.1),\n",
+                model.printerName, model.portName);
+    std::printf("    CVLN.INI beside the module: [SNMP] Port=%u (the agent's UDP port)\n",
+                agentPort);
+    {
+        // The module called as auto-configuration calls it for this model (mask 807, code 5).
+        hostsim::SnmpModule module;
+        hostsim::AutoConfigBlock block = hostsim::RequestBlock(807, 5);
+        if (module.Load(L"CVLN.DLL")) {
+            const ULONGLONG start = GetTickCount64();
+            const unsigned result = module.Call("CVL_NET_1", block);
+            std::printf(
+                "    CVLN.DLL read over SNMP in %llu ms: result %u, tray code %d, duplex %d, "
+                "hard disk %d,\n      finisher %d, memory %d MB, optional output bins %d\n",
+                static_cast<unsigned long long>(GetTickCount64() - start), result,
+                hostsim::BlockField(block, 4), hostsim::BlockField(block, 6),
+                hostsim::BlockField(block, 8), hostsim::BlockField(block, 16),
+                hostsim::BlockField(block, 22), hostsim::BlockField(block, 24));
+        } else {
+            std::printf("    CVLN.DLL cannot be loaded (error %lu)\n", GetLastError());
+        }
+    }
+    hostsim::PluginLibrary library;
+    host::IPrintOemUI* plugIn = library.Load() ? library.CreatePlugIn() : nullptr;
     if (plugIn == nullptr) return;
     hostsim::HostDriverUI driver;
     plugIn->PublishDriverInterface(&driver);
     hostsim::OpenedPrinter printer(model.printerName);
+    for (const wchar_t* name : {L"HDD_SETTING", L"CURRENT_MEMORY"}) {
+        DWORD zero = 0;
+        SetPrinterDataW(printer.get(), const_cast<wchar_t*>(name), REG_DWORD,
+                        reinterpret_cast<BYTE*>(&zero), sizeof zero);
+    }
     {
         hostsim::SheetHost sheet(plugIn, printer.get(), model.printerName, false);
         sheet.Initialise();
         host::OEMUIOBJ uiObject = {};
         hostsim::DocumentTreeHost tree(plugIn, sheet, &uiObject,
                                        hostsim::DocumentTreeHost::Kind::kPrinter);
-        const char* features[] = {"Option1", "Option5",  "Option6",        "Option2",
-                                  "Option4", "Finisher", "InstalledMemory"};
-        std::printf("\n  Printer road: auto-configuration through %ls%ls\n", folder.c_str(),
-                    L"CVLN.DLL");
         const host::HRESULT built = tree.Build();
-        std::printf("    printer tree: %s, item \"%ls\"\n", hostsim::ResultName(built).c_str(),
-                    tree.OwnCaption(0).c_str());
-        std::string asked = ReadText(folder + L"CVLN.asked");
-        for (char& c : asked) c = c == '\n' ? ';' : c;
-        std::printf("    the module was asked: %s\n", asked.c_str());
-        std::printf("    it answered: trays code 3, duplex 1, hard disk 1, finisher 2, 256 MB\n");
+        std::printf("    printer tree through %ls: %s; auto-configuration set:\n", PLUGIN_DLL_NAME,
+                    hostsim::ResultName(built).c_str());
+        const char* features[] = {"Option1", "Option5",  "Option6",      "Option2",
+                                  "Option4", "Finisher", "OptOutputBin", "InstalledMemory"};
         for (const char* feature : features) {
             const host::OPTITEM* item = tree.Item(feature);
             std::printf("    %-16s -> selection %ld (%ls)\n", feature, static_cast<long>(item->Sel),
@@ -322,8 +329,21 @@ void WalkPrinterRoad(const hostsim::ModelSpec& model, const std::wstring& pictur
             PrinterDword(printer.get(), L"CURRENT_MEMORY"), driver.updateCalls());
         sheet.Destroy();
     }
+    plugIn->Release();
+    DeleteFileW(L"CVLN.INI");
+}
+
+void WalkPrinterRoad(const hostsim::ModelSpec& model, const std::wstring& pictures) {
+    WalkNetworkPrinter();
+    // The sample printer itself is on "FILE:": its module finds no printer to ask.
+    hostsim::PluginLibrary library;
+    if (!library.Load()) return;
+    host::IPrintOemUI* plugIn = library.CreatePlugIn();
+    if (plugIn == nullptr) return;
+    hostsim::HostDriverUI driver;
+    plugIn->PublishDriverInterface(&driver);
+    hostsim::OpenedPrinter printer(model.printerName);
     // Job Accounting, in both languages: credentials typed, confirmed, applied.
-    WriteText(folder + L"CVLN.answers", "[Answer]\r\nResult=0\r\n");
     for (const wchar_t* code : {L"EN", L"GR"}) {
         hostsim::StoreLanguageCode(model.printerName, code);
         hostsim::SheetHost sheet(plugIn, printer.get(), model.printerName, false);

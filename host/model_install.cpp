@@ -96,7 +96,7 @@ bool AddDriverAndPrinter(const ModelSpec& model, const std::vector<std::wstring>
 
     PRINTER_INFO_2W printer = {};
     printer.pPrinterName = const_cast<wchar_t*>(model.printerName);
-    printer.pPortName = const_cast<wchar_t*>(L"FILE:");
+    printer.pPortName = const_cast<wchar_t*>(model.portName);
     printer.pDriverName = const_cast<wchar_t*>(model.driverName);
     printer.pPrintProcessor = const_cast<wchar_t*>(L"winprint");
     printer.pDatatype = const_cast<wchar_t*>(L"RAW");
@@ -145,6 +145,32 @@ bool InstallMadeUpModel(const ModelSpec& model, const std::vector<ModelFile>& fi
         names.push_back(file.name);
     }
     return AddDriverAndPrinter(model, names, error);
+}
+
+bool AddStandardTcpIpPort(const wchar_t* port, const wchar_t* address, const wchar_t* community,
+                          DWORD snmpEnabled) {
+    const std::wstring path =
+        std::wstring(
+            L"SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\Standard TCP/IP Port\\"
+            L"Ports\\") +
+        port;
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    auto text = [&](const wchar_t* name, const wchar_t* value) {
+        return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                              static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t))) ==
+               ERROR_SUCCESS;
+    };
+    const bool ok = text(L"IPAddress", address) && text(L"HostName", L"") &&
+                    text(L"SNMP Community", community) &&
+                    RegSetValueExW(key, L"SNMP Enabled", 0, REG_DWORD,
+                                   reinterpret_cast<const BYTE*>(&snmpEnabled),
+                                   sizeof snmpEnabled) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return ok;
 }
 
 bool StoreLanguageCode(const wchar_t* printerName, const wchar_t* code) {

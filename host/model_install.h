@@ -14,6 +14,7 @@ struct ModelSpec {
     const wchar_t* printerName;
     const wchar_t* driverName;
     const wchar_t* dataFile;  // the driver's data file; its base names every model file
+    const wchar_t* portName = L"FILE:";
 };
 
 // The sample models under models/.
@@ -35,6 +36,11 @@ struct ModelFile {
 };
 bool InstallMadeUpModel(const ModelSpec& model, const std::vector<ModelFile>& files,
                         std::wstring* error);
+
+// A Standard TCP/IP port as its port monitor keeps it in the machine registry: the printer's
+// address and the port's SNMP settings ("SNMP Community", "SNMP Enabled").
+bool AddStandardTcpIpPort(const wchar_t* port, const wchar_t* address, const wchar_t* community,
+                          DWORD snmpEnabled);
 
 // The printer's handle, closed with the object.
 class OpenedPrinter {

@@ -24,6 +24,7 @@ DocumentTreeHost::DocumentTreeHost(host::IPrintOemUI* plugIn, SheetHost& sheet,
         Add("Option5", 0, 0, 2, noYes);
         Add("Option6", 0, 0, 2, noYes);
         Add("Finisher", 0, 0, 3, {L"None", L"Stapler", L"Booklet"});
+        Add("OptOutputBin", 0, 0, 3, {L"Not Installed", L"1 Optional Bin", L"2 Optional Bins"});
         Add("InstalledMemory", 0, 0, 4, {L"128 MB", L"256 MB", L"512 MB", L"1024 MB"});
         host::OPTITEM& postScript = Add(nullptr, 0, 0, 0);
         postScript.pName = reinterpret_cast<host::WCHAR*>(std::uintptr_t{400});

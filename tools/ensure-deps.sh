@@ -22,6 +22,9 @@ need clang-format /usr/bin/clang-format
 # Caption glyphs and Windows-like text sizes in the pictures of dialogs.
 need fonts-wine /usr/share/wine/fonts/tahoma.ttf
 need git /usr/bin/git
+# net-snmp's agent and tools: the stand-in printer of the SNMP module's tests and the demo.
+need snmpd /usr/sbin/snmpd
+need snmp /usr/bin/snmpget
 [ -z "$missing" ] && exit 0
 echo "installing:$missing"
 SUDO=""
