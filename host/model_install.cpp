@@ -173,6 +173,17 @@ bool AddStandardTcpIpPort(const wchar_t* port, const wchar_t* address, const wch
     return ok;
 }
 
+bool RemovePrinter(const wchar_t* printerName) {
+    PRINTER_DEFAULTSW access = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    HANDLE printer = nullptr;
+    if (!OpenPrinterW(const_cast<wchar_t*>(printerName), &printer, &access)) {
+        return GetLastError() == ERROR_INVALID_PRINTER_NAME;
+    }
+    const BOOL deleted = DeletePrinter(printer);
+    ClosePrinter(printer);
+    return deleted != FALSE;
+}
+
 bool StoreLanguageCode(const wchar_t* printerName, const wchar_t* code) {
     const std::wstring path = std::wstring(L"Software\\Corvel\\") + printerName;
     HKEY key = nullptr;

@@ -56,6 +56,9 @@ class OpenedPrinter {
     HANDLE handle_ = nullptr;
 };
 
+// Deletes a printer, and with it its printer data; true when it is gone (or never was).
+bool RemovePrinter(const wchar_t* printerName);
+
 // Stores the per-user language code of a printer (DrvCntCode under
 // "Software\Corvel\<printer>"), as the plug-in does once it has chosen one.
 bool StoreLanguageCode(const wchar_t* printerName, const wchar_t* code);

@@ -2,8 +2,10 @@
 
 #include <commctrl.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "devmode_calls.h"
 #include "png_writer.h"
@@ -158,6 +160,50 @@ int GdiObjectsAlive() {
     int alive = 0;
     for (int i = 0; i < kEntries; ++i) alive += table[i].type != 0 ? 1 : 0;
     return alive;
+}
+
+int HandlesOpen() {
+    DWORD counted = 0;
+    if (GetProcessHandleCount(GetCurrentProcess(), &counted) && counted != 0) {
+        return static_cast<int>(counted);
+    }
+    // SystemHandleInformation (16): a count, then one entry per handle of every process.
+    struct Entry {
+        ULONG ownerPid;
+        BYTE objectType;
+        BYTE flags;
+        USHORT value;
+        void* object;
+        ULONG access;
+    };
+    struct List {
+        ULONG count;
+        Entry entries[1];
+    };
+    constexpr ULONG kSystemHandleInformation = 16;
+    constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
+    using Query = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
+    const auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    if (query == nullptr) return -1;
+    std::vector<unsigned char> buffer(1 << 16);
+    LONG status = 0;
+    for (;;) {
+        ULONG needed = 0;
+        status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
+                       &needed);
+        if (status != kInfoLengthMismatch || buffer.size() >= (1u << 26)) break;
+        buffer.resize(buffer.size() * 2);
+    }
+    if (status != 0) return -1;
+    const auto* list = reinterpret_cast<const List*>(buffer.data());
+    const std::size_t room = (buffer.size() - offsetof(List, entries)) / sizeof(Entry);
+    const DWORD self = GetCurrentProcessId();
+    int mine = 0;
+    for (ULONG i = 0; i < list->count && i < room; ++i) {
+        mine += list->entries[i].ownerPid == self ? 1 : 0;
+    }
+    return mine;
 }
 
 }  // namespace hostsim

@@ -72,6 +72,11 @@ bool CaptureWindow(HWND window, const std::wstring& pngPath);
 // under Wine) the used entries of the GDI handle table the process environment block names.
 int GdiObjectsAlive();
 
+// The kernel handles the process holds (files, events, registry keys, sockets, threads...):
+// GetProcessHandleCount's answer, or where that is a stub (as under Wine) the process's
+// entries in the system's handle list. -1 when neither can be had.
+int HandlesOpen();
+
 template <class Inspect>
 bool SheetHost::ShowPage(std::size_t index, Inspect&& inspect) {
     HWND sheet = OpenSheet(index);
