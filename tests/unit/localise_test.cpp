@@ -160,6 +160,22 @@ TEST_F(LocaliseTest, FullTopicTableStopsFilingAndLongTopicsAreCut) {
     EXPECT_EQ(49u, std::u16string_view(session.helpTopics[0].topic).size());
 }
 
+TEST_F(LocaliseTest, ADialogOpenedAgainFilesNothingNew) {
+    Texts("[Common]\nX topic=first\nY topic=second\nZ topic=later\n");
+    ui::ChildControl child;
+    child.id = 7;
+    child.className = u"Button";
+    for (int opening = 0; opening < 300; ++opening) {
+        ui::RegisterHelpTopic(session, u"X", &child, 0);
+        ui::RegisterHelpTopic(session, u"Y", &child, 0);
+    }
+    child.id = 8;
+    ui::RegisterHelpTopic(session, u"Z", &child, 0);
+    ASSERT_EQ(2, session.helpTopicCount);
+    EXPECT_EQ(std::u16string_view(u"first"), session.helpTopics[0].topic);
+    EXPECT_EQ(8, session.helpTopics[1].controlId);
+}
+
 TEST_F(LocaliseTest, NoPermissionDisablesEveryChild) {
     Texts("[Troubleshooting Dialog]\n");
     controls.Add(1, u"Button", u"Print");
