@@ -31,6 +31,8 @@ class DocumentTreeHost {
     static host::LONG OptionIndex(const host::OPTITEM& item, const wchar_t* text);
     static std::wstring OptionText(const host::OPTITEM& item);
     const host::OEMCUIPPARAM& param() const { return param_; }
+    // The parameter block as a careless host may change it before Build.
+    host::OEMCUIPPARAM& param() { return param_; }
 
     // The installed callback with a reason; `current` and `oldSelection` as the host fills
     // CPSUICBPARAM for a selection change.
