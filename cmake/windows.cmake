@@ -34,7 +34,8 @@ configure_file(${CMAKE_SOURCE_DIR}/resources/plugin.rc.in ${CMAKE_BINARY_DIR}/pl
 
 # The adapters that the plug-in and the SNMP module share (registry, name resolution,
 # profile files, system facts): the module links these, not the user-interface adapters.
-add_library(platform_win32_base STATIC ${CMAKE_SOURCE_DIR}/src/platform/win32/system_ports.cpp)
+add_library(platform_win32_base STATIC ${CMAKE_SOURCE_DIR}/src/platform/win32/system_ports.cpp
+                                       ${CMAKE_SOURCE_DIR}/src/platform/win32/thread_runtime.cpp)
 target_include_directories(platform_win32_base PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(platform_win32_base PRIVATE ${PLUGIN_WARNINGS})
 target_link_libraries(platform_win32_base PUBLIC advapi32 shlwapi ws2_32)
@@ -43,7 +44,8 @@ target_link_libraries(platform_win32_base PUBLIC advapi32 shlwapi ws2_32)
 # that the Wine tests can drive the adapters in-process as well.
 file(GLOB WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp)
 list(REMOVE_ITEM WIN32_SOURCES ${CMAKE_SOURCE_DIR}/src/platform/win32/dll_main.cpp
-     ${CMAKE_SOURCE_DIR}/src/platform/win32/system_ports.cpp)
+     ${CMAKE_SOURCE_DIR}/src/platform/win32/system_ports.cpp
+     ${CMAKE_SOURCE_DIR}/src/platform/win32/thread_runtime.cpp)
 add_library(plugin_win32 STATIC ${WIN32_SOURCES})
 target_compile_options(plugin_win32 PRIVATE ${PLUGIN_WARNINGS})
 target_link_libraries(plugin_win32 PUBLIC plugin_core platform_win32_base shlwapi winspool

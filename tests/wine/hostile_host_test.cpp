@@ -15,6 +15,7 @@
 #include "model_install.h"
 #include "plugin_host.h"
 #include "sheet_host.h"
+#include "snmp_module_host.h"
 #include "tree_host.h"
 
 namespace {
@@ -316,6 +317,50 @@ TEST_F(HostileHost, TwoSheetsOnTwoThreads) {
         EXPECT_NE(0u, outcome.sessionLink);
     }
     EXPECT_NE(outcomes[0].sessionLink, outcomes[1].sessionLink);
+}
+
+// A host that loads the plug-in for each use and unloads it afterwards, as printing programs
+// do: the printer settings (whose auto-configuration loads and unloads the SNMP module), the
+// document settings with their page, and the module called directly. Each load and unload
+// leaves the process as it found it.
+TEST(HostileHostProcess, LoadingAndUnloadingTheDllsKeepsNoHandle) {
+    const hostsim::ModelSpec* model = hostsim::FindModel(L"Talen ColorPrint C5");
+    std::wstring error;
+    ASSERT_TRUE(hostsim::InstallModel(*model, &error));
+    hostsim::OpenedPrinter talen(model->printerName);
+    auto use = [&] {
+        hostsim::PluginLibrary library;
+        ASSERT_TRUE(library.Load());
+        host::IPrintOemUI* plugIn = library.CreatePlugIn();
+        ASSERT_NE(nullptr, plugIn);
+        hostsim::HostDriverUI driver;
+        plugIn->PublishDriverInterface(&driver);
+        for (bool document : {false, true}) {
+            hostsim::SheetHost sheet(plugIn, talen.get(), model->printerName, document);
+            EXPECT_EQ(host::kSOk, sheet.Initialise());
+            if (document) {
+                EXPECT_TRUE(sheet.ShowPage(0, [](HWND, HWND) {}));
+            }
+            host::OEMUIOBJ uiObject = {};
+            hostsim::DocumentTreeHost tree(plugIn, sheet, &uiObject,
+                                           document ? hostsim::DocumentTreeHost::Kind::kDocument
+                                                    : hostsim::DocumentTreeHost::Kind::kPrinter);
+            EXPECT_EQ(host::kSOk, tree.Build());
+            sheet.Destroy();
+        }
+        plugIn->Release();
+        hostsim::SnmpModule module;
+        ASSERT_TRUE(module.Load(L"CVLN.DLL"));
+        hostsim::AutoConfigBlock block = hostsim::RequestBlock(0x001, 5);
+        module.Call("FILE:", block);
+    };
+    use();
+    ASSERT_EQ(nullptr, GetModuleHandleW(L"CVLU.DLL")) << "the plug-in is unloaded after use";
+    const int handlesBefore = hostsim::HandlesOpen();
+    const int gdiBefore = hostsim::GdiObjectsAlive();
+    for (int i = 0; i < 3; ++i) use();
+    EXPECT_EQ(handlesBefore, hostsim::HandlesOpen());
+    EXPECT_EQ(gdiBefore, hostsim::GdiObjectsAlive());
 }
 
 }  // namespace

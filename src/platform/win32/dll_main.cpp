@@ -4,6 +4,7 @@
 
 #include <new>
 
+#include "platform/win32/thread_runtime.h"
 #include "platform/win32/win32_platform.h"
 #include "plugin/com_server.h"
 #include "plugin/process_state.h"
@@ -37,8 +38,12 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
             break;
         case DLL_PROCESS_DETACH:
             // When the process ends the system reclaims everything; on FreeLibrary the
-            // context made from the module's manifest is released.
-            if (reserved == nullptr) TheProcess().platform.module().Detach();
+            // context made from the module's manifest is released, and the thread library's
+            // record of the unloading thread.
+            if (reserved == nullptr) {
+                TheProcess().platform.module().Detach();
+                win32::ReleaseThreadRuntime(instance);
+            }
             break;
         default:
             break;

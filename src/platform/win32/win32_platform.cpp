@@ -54,20 +54,24 @@ class Win32RawJob final : public platform::RawJob {
 
 }  // namespace
 
+BOOL CALLBACK Win32Module::MakeContext(INIT_ONCE*, void* self, void**) {
+    auto& module = *static_cast<Win32Module*>(self);
+    if (module.module_ == nullptr) return TRUE;
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(module.module_, path, MAX_PATH);
+    ACTCTXW request = {};
+    request.cbSize = sizeof request;
+    request.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    request.hModule = module.module_;
+    request.lpResourceName = MAKEINTRESOURCEW(2);
+    request.lpSource = path;
+    const HANDLE context = CreateActCtxW(&request);
+    module.context_.reset(context == INVALID_HANDLE_VALUE ? nullptr : context);
+    return TRUE;
+}
+
 void* Win32Module::ActivationContext() {
-    std::call_once(once_, [this] {
-        if (module_ == nullptr) return;
-        wchar_t path[MAX_PATH] = {};
-        GetModuleFileNameW(module_, path, MAX_PATH);
-        ACTCTXW request = {};
-        request.cbSize = sizeof request;
-        request.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
-        request.hModule = module_;
-        request.lpResourceName = MAKEINTRESOURCEW(2);
-        request.lpSource = path;
-        const HANDLE context = CreateActCtxW(&request);
-        context_.reset(context == INVALID_HANDLE_VALUE ? nullptr : context);
-    });
+    InitOnceExecuteOnce(&once_, &Win32Module::MakeContext, this, nullptr);
     return context_.get();
 }
 

@@ -34,8 +34,12 @@ class Win32Module final : public platform::Module {
     std::u16string FilePath() const override;
 
   private:
+    static BOOL CALLBACK MakeContext(INIT_ONCE* once, void* self, void** context);
+
     HMODULE module_ = nullptr;
-    std::once_flag once_;
+    // The system's once-object, not std::once_flag: the thread library behind the latter
+    // keeps a record of each thread that passes it, which outlives an unloaded plug-in.
+    INIT_ONCE once_ = INIT_ONCE_STATIC_INIT;
     UniqueActCtx context_;
 };
 

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/win32/system_ports.h"
+#include "platform/win32/thread_runtime.h"
 #include "snmp/auto_update.h"
 #include "snmp/win32/udp_transport.h"
 
@@ -79,4 +80,11 @@ extern "C" unsigned short WINAPI SNMP_AutoUpdate(const char* portName, unsigned 
     } catch (...) {
         return 0;
     }
+}
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+    // On FreeLibrary (not at process end) the thread library's record of the unloading
+    // thread goes with the module.
+    if (reason == DLL_PROCESS_DETACH && reserved == nullptr) win32::ReleaseThreadRuntime(instance);
+    return TRUE;
 }
