@@ -112,6 +112,9 @@ bool CaptureWindow(HWND window, const std::wstring& pngPath) {
     bool written = false;
     if (bitmap != nullptr && bits != nullptr) {
         HGDIOBJ old = SelectObject(memory, bitmap);
+        // A mirrored window (right-to-left layout) has a mirrored DC: copied into a DC of
+        // the same layout, its picture stays as the screen shows it.
+        SetLayout(memory, GetLayout(source));
         RedrawWindow(window, nullptr, nullptr,
                      RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
