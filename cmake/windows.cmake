@@ -86,7 +86,7 @@ add_test(NAME snmp_module_exports_and_imports
 
 # --- The host simulator -------------------------------------------------------------------
 file(GLOB HOST_SIM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/*.cpp)
-list(REMOVE_ITEM HOST_SIM_SOURCES ${CMAKE_SOURCE_DIR}/host/host_main.cpp)
+list(FILTER HOST_SIM_SOURCES EXCLUDE REGEX "_main\\.cpp$")
 add_library(host_sim STATIC ${HOST_SIM_SOURCES})
 target_include_directories(host_sim PUBLIC ${CMAKE_SOURCE_DIR}/host ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(host_sim PRIVATE ${PLUGIN_WARNINGS})
@@ -102,6 +102,13 @@ target_compile_options(host_simulator PRIVATE ${PLUGIN_WARNINGS})
 target_link_libraries(host_simulator PRIVATE host_sim)
 target_link_options(host_simulator PRIVATE ${STATIC_RUNTIME} -municode)
 add_dependencies(host_simulator plugin_dll)
+
+# The gallery: pictures of every dialog of every sample model and language (tools/demo.sh).
+add_executable(gallery host/gallery_main.cpp)
+target_compile_options(gallery PRIVATE ${PLUGIN_WARNINGS})
+target_link_libraries(gallery PRIVATE host_sim)
+target_link_options(gallery PRIVATE ${STATIC_RUNTIME} -municode)
+add_dependencies(gallery plugin_dll)
 
 # --- The Wine desktop holder (tools/wine-server.sh) ----------------------------------------
 add_executable(wine_desktop tools/wine_desktop.cpp)
