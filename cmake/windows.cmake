@@ -125,7 +125,8 @@ file(GLOB WINE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.c
 # The adapters (edit filters, dialog procedure, help, raw jobs) are also tested in-process.
 add_executable(wine_tests ${WINE_TEST_SOURCES})
 target_compile_options(wine_tests PRIVATE ${PLUGIN_WARNINGS})
-target_link_libraries(wine_tests PRIVATE host_sim plugin_win32 gtest gtest_main version advapi32)
+target_link_libraries(wine_tests PRIVATE host_sim plugin_win32 gtest gtest_main version advapi32
+                      ole32 windowscodecs uuid)
 # The profile differential test reads its files from the source tree (as Z:\...).
 target_compile_definitions(wine_tests PRIVATE
                            PROFILE_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/data/profiles"
