@@ -86,7 +86,8 @@ add_test(NAME snmp_module_exports_and_imports
 
 # --- The host simulator -------------------------------------------------------------------
 file(GLOB HOST_SIM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/*.cpp)
-list(REMOVE_ITEM HOST_SIM_SOURCES ${CMAKE_SOURCE_DIR}/host/host_main.cpp)
+list(REMOVE_ITEM HOST_SIM_SOURCES ${CMAKE_SOURCE_DIR}/host/host_main.cpp
+     ${CMAKE_SOURCE_DIR}/host/host_config_main.cpp)
 add_library(host_sim STATIC ${HOST_SIM_SOURCES})
 target_include_directories(host_sim PUBLIC ${CMAKE_SOURCE_DIR}/host ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(host_sim PRIVATE ${PLUGIN_WARNINGS})
@@ -95,13 +96,31 @@ string(REPLACE "/" "\\\\" MODELS_FOLDER_WINE "Z:${CMAKE_SOURCE_DIR}/models")
 target_compile_definitions(host_sim PUBLIC
                            PLUGIN_DLL_NAME=L"${PLUGIN_PREFIX}U.DLL"
                            MODELS_FOLDER=L"${MODELS_FOLDER_WINE}" UNICODE _UNICODE)
-target_link_libraries(host_sim PUBLIC plugin_core winspool comctl32 gdi32)
+target_link_libraries(host_sim PUBLIC plugin_core winspool comctl32 gdi32 compstui)
+
+# The host simulator as the printer driver's configuration DLL (the installed printers'
+# pConfigFile, beside the plug-in in the driver directory): the Drv* entry points that Wine's
+# spooler and compstui call, reaching the plug-in the way the PostScript driver does.
+add_library(host_config_dll SHARED host/host_config_main.cpp host/host_config.rc
+                                   host/host_config.def)
+set_target_properties(host_config_dll PROPERTIES OUTPUT_NAME "HOSTUI" PREFIX "" SUFFIX ".DLL")
+target_compile_options(host_config_dll PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${PLUGIN_WARNINGS}>)
+target_link_libraries(host_config_dll PRIVATE host_sim)
+target_link_options(host_config_dll PRIVATE ${STATIC_RUNTIME} -s -Wl,--enable-stdcall-fixup)
+set_property(SOURCE host/host_config.rc APPEND PROPERTY OBJECT_DEPENDS
+             ${CMAKE_SOURCE_DIR}/host/host_page_ids.h)
+add_dependencies(host_config_dll plugin_dll)
+
+add_test(NAME host_config_exports_and_imports
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/pe/check-pe.sh ${CMAKE_OBJDUMP}
+                 $<TARGET_FILE:host_config_dll> ${PE_MAGIC}
+                 "DrvConvertDevMode DrvDeviceCapabilities DrvDevicePropertySheets DrvDocumentPropertySheets DrvDriverEvent")
 
 add_executable(host_simulator host/host_main.cpp)
 target_compile_options(host_simulator PRIVATE ${PLUGIN_WARNINGS})
 target_link_libraries(host_simulator PRIVATE host_sim)
 target_link_options(host_simulator PRIVATE ${STATIC_RUNTIME} -municode)
-add_dependencies(host_simulator plugin_dll)
+add_dependencies(host_simulator plugin_dll host_config_dll)
 
 # --- The Wine desktop holder (tools/wine-server.sh) ----------------------------------------
 add_executable(wine_desktop tools/wine_desktop.cpp)
@@ -124,7 +143,7 @@ target_compile_definitions(wine_tests PRIVATE
                            PROFILE_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/data/profiles"
                            PROFILE_TEST_MODELS_DIR="${CMAKE_SOURCE_DIR}/models")
 target_link_options(wine_tests PRIVATE ${STATIC_RUNTIME})
-add_dependencies(wine_tests plugin_dll)
+add_dependencies(wine_tests plugin_dll host_config_dll)
 
 # Stand-ins for the HTML Help control, beside wine_tests.exe: fakehelp.dll has the help
 # entry (ordinal 15) and records its calls; nohelp.dll lacks the entry.
