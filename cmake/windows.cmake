@@ -184,9 +184,24 @@ add_executable(snmp_wine_tests tests/wine/snmp/snmp_agent_test.cpp)
 target_compile_options(snmp_wine_tests PRIVATE ${PLUGIN_WARNINGS})
 target_link_libraries(snmp_wine_tests PRIVATE host_sim gtest gtest_main)
 target_link_options(snmp_wine_tests PRIVATE ${STATIC_RUNTIME})
-add_dependencies(snmp_wine_tests plugin_dll snmp_module)
+add_dependencies(snmp_wine_tests plugin_dll snmp_module host_config_dll)
 set_target_properties(snmp_wine_tests PROPERTIES CROSSCOMPILING_EMULATOR
     "${CMAKE_SOURCE_DIR}/tests/wine/snmp/with-agents.sh;${CMAKE_BINARY_DIR}/wine-run.sh")
 gtest_discover_tests(snmp_wine_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+                     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
+                     PROPERTIES RESOURCE_LOCK wineprefix)
+
+# The road a user walks through the platform's own calls: DocumentPropertiesW,
+# DeviceCapabilitiesW and AddPrinterDriverW on the installed samples reach the plug-in through
+# Wine's spooler and HOSTUI.DLL; the printer properties ask snmpd (with-agents.sh) as the
+# sample printer.
+add_executable(spooler_road_tests tests/wine/spooler/spooler_road_test.cpp)
+target_compile_options(spooler_road_tests PRIVATE ${PLUGIN_WARNINGS})
+target_link_libraries(spooler_road_tests PRIVATE host_sim gtest gtest_main)
+target_link_options(spooler_road_tests PRIVATE ${STATIC_RUNTIME})
+add_dependencies(spooler_road_tests plugin_dll snmp_module host_config_dll)
+set_target_properties(spooler_road_tests PROPERTIES CROSSCOMPILING_EMULATOR
+    "${CMAKE_SOURCE_DIR}/tests/wine/snmp/with-agents.sh;${CMAKE_BINARY_DIR}/wine-run.sh")
+gtest_discover_tests(spooler_road_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
                      WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
                      PROPERTIES RESOURCE_LOCK wineprefix)

@@ -17,6 +17,7 @@
 #include "plugin_host.h"
 #include "sheet_host.h"
 #include "snmp_module_host.h"
+#include "spooler_road.h"
 #include "tree_host.h"
 #include "ui/dialog_ids.h"
 
@@ -466,6 +467,7 @@ int wmain(int argc, wchar_t** argv) {
         }
         modelsShown = shown && modelsShown;
     }
+    hostsim::WalkSpoolerRoad(pictures);
     std::printf("\n");
     std::printf("  DllCanUnloadNow while the object lives: %s\n",
                 hostsim::ResultName(library.CanUnloadNow()).c_str());
