@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "devmode_calls.h"
 #include "png_writer.h"
@@ -35,6 +36,11 @@ SheetHost::~SheetHost() {
     for (HPROPSHEETPAGE page : pages_) DestroyPropertySheetPage(page);
     // The host's heap goes with the sheet, and every block of the plug-in's on it.
     if (heap_ != nullptr) HeapDestroy(heap_);
+}
+
+std::vector<HPROPSHEETPAGE> SheetHost::TakePages() {
+    titles_.clear();
+    return std::exchange(pages_, {});
 }
 
 host::HRESULT SheetHost::Call(host::WORD reason, host::LPARAM lParam) {
