@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "autoconfig/config_block.h"
 #include "devmode/oem_devmode.h"
 #include "fakes/fake_host_driver.h"
 #include "fakes/fake_platform.h"
@@ -26,6 +28,24 @@ constexpr char kModel[] =
     "JobSettingMemoryOff=1,5\nGraphics600Res=3\n"
     "GraphicsSmartCMS1=1,11:31\nGraphicsSmartCMS3=0,13:33\nGraphicsSmartCMS4=1,14:0\n"
     "[FUNCTION]\nColorDevice=1\nQuality300Index=2\nUseSmartCMS=1\n";
+
+constexpr char16_t kModule[] = u"C:\\windows\\system32\\spool\\drivers\\x64\\3\\CVLN.DLL";
+
+// The SNMP module: counts its calls and reports a hard disk.
+struct ModuleCalls {
+    int calls = 0;
+    std::string port;
+};
+ModuleCalls moduleCalls;
+
+std::uint32_t HOST_CALL ReportHardDisk(const char* port, unsigned char* block, std::int32_t*,
+                                       std::uintptr_t) {
+    ++moduleCalls.calls;
+    moduleCalls.port = port;
+    const std::int16_t installed = 1;
+    std::memcpy(block + autoconfig::kHardDiskOffset, &installed, sizeof installed);
+    return 1;
+}
 
 // SmartCMS codes 11 to 14 are the two-bit fields of the record's first byte of SmartCmsBits,
 // from the high bits down; codes 31 to 34 those of its fifth byte.
@@ -545,6 +565,34 @@ TEST_F(DocumentTreeTest, SmartCmsCodesFollowTheItemsAndTheColourMode) {
     std::vector<void*> told;
     for (const fakes::DriverUi::Update& u : driver.updates) told.push_back(u.item);
     EXPECT_EQ((std::vector<void*>{items.Find("ColorMode"), cms1, cms2}), told);
+}
+
+TEST_F(DocumentTreeTest, AutoConfigurationAsksTheModuleWhenTheModelSwitchesItOn) {
+    moduleCalls = ModuleCalls{};
+    fake.modules.libraries[kModule].exports["SNMP_AutoUpdate"] =
+        reinterpret_cast<void*>(&ReportHardDisk);
+    items.Add("PrinterHardDisk", 0, 0, 2);
+    tree.pDrvOptItems = items.data();
+    tree.cDrvOptItems = items.size();
+    Build();
+    EXPECT_EQ(0, moduleCalls.calls) << "the model leaves it off";
+
+    profiles.files.PutUtf8(kProfile,
+                           "[Common]\nCaption=TALEN C5\n"
+                           "[FUNCTION]\nAutoConfiguration=1\nAutoConfigInfo=2\n");
+    fake.spooler.printerData.clear();
+    driver.updates.clear();
+    Build();
+    EXPECT_EQ(1, moduleCalls.calls);
+    EXPECT_EQ("IP_10.0.0.5", moduleCalls.port);
+    EXPECT_EQ(1, items.Find("PrinterHardDisk")->Sel);
+    ASSERT_FALSE(driver.updates.empty());
+    EXPECT_EQ(host::kOemCuipPrnProp, driver.updates.front().mode)
+        << "installed options are printer settings, also from the document tree";
+    EXPECT_EQ(std::vector<unsigned char>({1, 0, 0, 0}),
+              fake.spooler.printerData[u"hdd_setting"].bytes)
+        << "the reported disk, not the tree's default for a missing value";
+    EXPECT_EQ(0, fake.modules.libraries[kModule].loaded);
 }
 
 }  // namespace
