@@ -298,12 +298,32 @@ TEST_F(PrinterTreeTest, NoAnswerOrNoTrayCodeLeavesTheItems) {
     Build();
     EXPECT_EQ(0, items.at(4).Sel);
     EXPECT_EQ(0u, fake.heap.liveOfSize(autoconfig::kBlockBytes)) << "the block goes too";
-    // Without the module, or with a plug-in path too short to name it, nothing is asked.
+    // Without the module or its entry, nothing is asked; a module without the entry is
+    // released.
     fake.modules.libraries.clear();
     Build();
-    fake.module.path = u"U.DL";
+    fake.modules.libraries[kModule].exports.clear();
     Build();
     EXPECT_EQ(2, script.calls);
+    EXPECT_EQ(0, fake.modules.libraries[kModule].loaded);
+    // Nor without the plug-in's own path: one too short to name a module, the empty answer
+    // of a path that was cut, one a unit beyond the longest path, or a printer whose port cannot
+    // be had. The module would answer each time if it were loaded.
+    fake.modules.libraries[kModule].exports["SNMP_AutoUpdate"] =
+        reinterpret_cast<void*>(&FakeUpdate);
+    const std::u16string longPath = u"C:\\" + std::u16string(248, u'd') + u"\\CVLU.DLL";
+    fake.modules.libraries[longPath.substr(0, longPath.size() - 5) + u"N.DLL"] =
+        fake.modules.libraries[kModule];
+    const std::size_t loads = fake.modules.loads.size();
+    for (const std::u16string& path : {std::u16string(u"U.DL"), std::u16string(), longPath}) {
+        fake.module.path = path;
+        Build();
+    }
+    fake.module.path = u"C:\\windows\\system32\\spool\\drivers\\x64\\3\\CVLU.DLL";
+    fake.spooler.portMissing = true;
+    Build();
+    EXPECT_EQ(2, script.calls);
+    EXPECT_EQ(loads, fake.modules.loads.size());
 }
 
 TEST(MemorySizeTable, LabelsAndTheirPostScriptMemory) {
