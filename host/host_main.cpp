@@ -19,6 +19,7 @@
 #include "plugin_host.h"
 #include "sheet_host.h"
 #include "snmp_module_host.h"
+#include "spooler_road.h"
 #include "tree_host.h"
 #include "ui/dialog_ids.h"
 
@@ -570,6 +571,7 @@ int wmain(int argc, wchar_t** argv) {
         }
         modelsShown = shown && modelsShown;
     }
+    hostsim::WalkSpoolerRoad(pictures);
     std::printf("\n");
     std::printf("  DllCanUnloadNow while the object lives: %s\n",
                 hostsim::ResultName(library.CanUnloadNow()).c_str());

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "devmode_calls.h"
@@ -37,6 +38,11 @@ SheetHost::~SheetHost() {
     for (HPROPSHEETPAGE page : pages_) DestroyPropertySheetPage(page);
     // The host's heap goes with the sheet, and every block of the plug-in's on it.
     if (heap_ != nullptr) HeapDestroy(heap_);
+}
+
+std::vector<HPROPSHEETPAGE> SheetHost::TakePages() {
+    titles_.clear();
+    return std::exchange(pages_, {});
 }
 
 host::HRESULT SheetHost::Call(host::WORD reason, host::LPARAM lParam) {
@@ -114,6 +120,9 @@ bool CaptureWindow(HWND window, const std::wstring& pngPath) {
     bool written = false;
     if (bitmap != nullptr && bits != nullptr) {
         HGDIOBJ old = SelectObject(memory, bitmap);
+        // A mirrored window (right-to-left layout) has a mirrored DC: copied into a DC of
+        // the same layout, its picture stays as the screen shows it.
+        SetLayout(memory, GetLayout(source));
         RedrawWindow(window, nullptr, nullptr,
                      RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
