@@ -111,6 +111,14 @@ std::u16string_view Field(const char16_t (&field)[profile::kNameUnits]) {
 
 }  // namespace
 
+std::u16string AboutPicturePath(const profile::UiSession& session) {
+    // A path that does not fit would name another file: no picture then.
+    std::u16string path(Field(session.driverDir));
+    path += Field(session.filePrefix);
+    path += u"Y.bmp";
+    return path.size() <= kMostCharacters ? path : std::u16string();
+}
+
 bool AboutPresenter::OnInit(Controls& controls) {
     try {
         Initialise(controls);
@@ -149,11 +157,7 @@ void AboutPresenter::Initialise(Controls& controls) {
     }
     controls.SetText(IDC_ABOUT_DETAILS, DriverDetails(texts, version, talen));
 
-    // A path that does not fit would name another file: no picture then.
-    std::u16string path(Field(s.driverDir));
-    path += Field(s.filePrefix);
-    path += u"Y.bmp";
-    picturePath_ = path.size() <= kMostCharacters ? std::move(path) : std::u16string();
+    picturePath_ = AboutPicturePath(s);
 
     FitToPicture(controls);
     // Mirrored, the placement above mirrors the left-to-right layout with the rest of the

@@ -12,6 +12,10 @@
 
 namespace ui {
 
+// The model's picture, "<driverDir><filePrefix>Y.bmp"; empty when the path is longer than 259
+// characters.
+std::u16string AboutPicturePath(const profile::UiSession& session);
+
 // The dialog takes the size of the model's picture ("<driverDir><filePrefix>Y.bmp"): its
 // client area is the picture with a 48-pixel strip below for OK, and the details fill the
 // picture's upper right quarter. Without a picture the template's layout stays.
