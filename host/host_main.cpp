@@ -8,8 +8,10 @@
 #include <cwchar>
 #include <string>
 
+#include <memory>
 #include <thread>
 
+#include "captured_port.h"
 #include "devmode/oem_devmode.h"
 #include "devmode_calls.h"
 #include "dialog_robot.h"
@@ -17,6 +19,7 @@
 #include "plugin_host.h"
 #include "sheet_host.h"
 #include "snmp_module_host.h"
+#include "spooler_road.h"
 #include "tree_host.h"
 #include "ui/dialog_ids.h"
 
@@ -112,10 +115,103 @@ bool ShowModel(host::IPrintOemUI* plugIn, const hostsim::ModelSpec& model) {
     return defaults.result == host::kSOk;
 }
 
+std::wstring ControlText(HWND dialog, int id) {
+    wchar_t text[256] = {};
+    GetDlgItemTextW(dialog, id, text, 256);
+    return text;
+}
+
+// What the Troubleshooting page shows: its list of diagnostic pages and its links.
+void DescribeTroublePage(HWND page) {
+    HWND list = GetDlgItem(page, IDC_TROUBLE_DIAG_LIST);
+    const int count = static_cast<int>(SendMessageW(list, CB_GETCOUNT, 0, 0));
+    std::printf("    diagnostic pages:");
+    for (int i = 0; i < count; ++i) {
+        wchar_t entry[128] = {};
+        if (SendMessageW(list, CB_GETLBTEXTLEN, i, 0) < 128) {
+            SendMessageW(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(entry));
+        }
+        std::printf("%s \"%ls\"", i == 0 ? "" : ",", entry);
+    }
+    std::printf("\n    links:");
+    for (int id :
+         {IDC_TROUBLE_LOOKOUT_LAST_TOPIC, IDC_TROUBLE_LINK_1, IDC_TROUBLE_LINK_2,
+          IDC_TROUBLE_LINK_3, IDC_TROUBLE_LINK_4, IDC_TROUBLE_LINK_5, IDC_TROUBLE_LINK_6}) {
+        HWND link = GetDlgItem(page, id);
+        if ((GetWindowLongW(link, GWL_STYLE) & WS_VISIBLE) == 0) continue;
+        std::printf(" \"%ls\"%s", ControlText(page, id).c_str(),
+                    IsWindowEnabled(link) ? "" : " (disabled)");
+    }
+    std::printf("\n");
+}
+
+// Presses a button of the page that opens a modal dialog: a robot on a second thread waits
+// for the dialog, whatever presenter runs it, takes its picture and closes it with `close`.
+void PictureOfPageDialog(HWND page, int button, const std::wstring& path, int close) {
+    hostsim::DialogRobot robot(GetCurrentThreadId());
+    while (robot.Wait(nullptr, 0) != nullptr) {
+        // The dialogs already open (the sheet) are not the one looked for.
+    }
+    std::thread user([&] {
+        HWND dialog = robot.Wait(nullptr, 5000);
+        if (dialog == nullptr) {
+            std::printf("    button %d opened no dialog\n", button);
+            return;
+        }
+        wchar_t caption[128] = {};
+        GetWindowTextW(dialog, caption, 128);
+        std::printf("    picture %ls (\"%ls\"): %s\n", path.c_str(), caption,
+                    hostsim::CaptureWindow(dialog, path) ? "written" : "FAILED");
+        hostsim::DialogRobot::Click(dialog, close);
+        for (int i = 0; i < 100 && IsWindow(dialog); ++i) Sleep(20);
+        if (IsWindow(dialog)) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    SendMessageW(page, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(page, button)));
+    user.join();
+}
+
+// Prints the selected diagnostic page through the page's Print button and shows the job's
+// bytes as the spooler wrote them for the printer's port.
+void PrintDiagnosticPage(HWND page, hostsim::CapturedPort& port) {
+    SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_TROUBLE_DIAG_PRINT, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(page, IDC_TROUBLE_DIAG_PRINT)));
+    const std::string job = port.TakeJobs();
+    std::printf("    Print \"%ls\": the spooler wrote %zu bytes for port %ls:\n",
+                ControlText(page, IDC_TROUBLE_DIAG_LIST).c_str(), job.size(), port.port().c_str());
+    for (std::size_t at = 0; at < job.size(); at += 16) {
+        std::string hex;
+        std::string shown;
+        for (std::size_t i = at; i < at + 16; ++i) {
+            char byte[4] = "   ";
+            if (i < job.size()) {
+                const auto c = static_cast<unsigned char>(job[i]);
+                std::snprintf(byte, sizeof byte, "%02X ", c);
+                shown.push_back(c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '.');
+            }
+            hex += byte;
+        }
+        std::printf("      %04zX  %s %s\n", at, hex.c_str(), shown.c_str());
+    }
+}
+
 // Opens the document and printer sheets of a model as the driver does, reports what the
-// plug-in answered and, for the page it adds, takes a picture in each language given.
+// plug-in answered and, for the page it adds, takes a picture in each language given: of
+// the page, and of the dialogs its Settings and About buttons open. The page's printer
+// gets a port with a network address whose jobs the spooler writes into a file, so that its
+// links to the printer's own pages work and a diagnostic page's job can be shown.
 void ShowSheets(host::IPrintOemUI* plugIn, const hostsim::ModelSpec& model,
                 const std::wstring& pictures) {
+    // A printer takes its port's settings when it is opened: the port comes first.
+    std::unique_ptr<hostsim::CapturedPort> port;
+    if (!pictures.empty()) {
+        port = std::make_unique<hostsim::CapturedPort>(L"CVL_DEMO", L"192.0.2.10",
+                                                       pictures + L"\\diagnostic-job.prn");
+        if (!port->error().empty() || !port->Attach(model.printerName)) {
+            std::printf("  no port for the diagnostic job: %ls\n", port->error().c_str());
+            port.reset();
+        }
+    }
     hostsim::OpenedPrinter printer(model.printerName);
     for (const wchar_t* code : {L"EN", L"GR"}) {
         hostsim::StoreLanguageCode(model.printerName, code);
@@ -132,10 +228,19 @@ void ShowSheets(host::IPrintOemUI* plugIn, const hostsim::ModelSpec& model,
         const bool hasPage = !sheet.pages().empty();
         if (hasPage && !pictures.empty()) {
             const std::wstring path = pictures + L"\\troubleshooting-" + code + L".png";
-            sheet.ShowPage(0, [&](HWND window, HWND) {
+            const int gdiBefore = hostsim::GdiObjectsAlive();
+            sheet.ShowPage(0, [&](HWND window, HWND page) {
+                DescribeTroublePage(page);
                 std::printf("    picture %ls: %s\n", path.c_str(),
                             hostsim::CaptureWindow(window, path) ? "written" : "FAILED");
+                PictureOfPageDialog(page, IDC_TROUBLE_LOOKOUT_SETTINGS,
+                                    pictures + L"\\lookout-settings-" + code + L".png", IDCANCEL);
+                PictureOfPageDialog(page, IDC_TROUBLE_ABOUT,
+                                    pictures + L"\\about-" + code + L".png", IDOK);
+                if (code[0] == L'E' && port != nullptr) PrintDiagnosticPage(page, *port);
             });
+            std::printf("    GDI objects of the process: %d before the page, %d after it closed\n",
+                        gdiBefore, hostsim::GdiObjectsAlive());
         }
         host::PROPSHEETUI_INFO_HEADER header = {};
         sheet.Call(host::kPropSheetUiReasonGetInfoHeader, reinterpret_cast<host::LPARAM>(&header));
@@ -466,6 +571,7 @@ int wmain(int argc, wchar_t** argv) {
         }
         modelsShown = shown && modelsShown;
     }
+    hostsim::WalkSpoolerRoad(pictures);
     std::printf("\n");
     std::printf("  DllCanUnloadNow while the object lives: %s\n",
                 hostsim::ResultName(library.CanUnloadNow()).c_str());

@@ -67,7 +67,14 @@ class FakeControls final : public ui::Controls {
         ByHandle(child).info.text = text;
     }
     void EnableChild(void* child, bool enable) override { ByHandle(child).enabled = enable; }
-    std::u16string Text(int id) override { return Get(id).info.text; }
+    // A list with a selection shows the selected entry, as a drop-down list does.
+    std::u16string Text(int id) override {
+        const Control& c = Get(id);
+        if (c.selection >= 0 && static_cast<std::size_t>(c.selection) < c.items.size()) {
+            return c.items[static_cast<std::size_t>(c.selection)];
+        }
+        return c.info.text;
+    }
     void SetText(int id, std::u16string_view text) override {
         Get(id).info.text = text;
         if (onSetText) onSetText(id);
@@ -139,9 +146,12 @@ class FakeControls final : public ui::Controls {
     void BringToForeground() override { ++foregrounds; }
     void ToggleRightToLeftLayout() override { rightToLeft = !rightToLeft; }
     void ClearRightToLeftLayout(int id) override { Get(id).rightToLeft = false; }
-    // Every character is 7 x 13 pixels.
+    // Every character is 7 x 13 pixels, 8 x 13 in a control with the (bolder) link font.
     ui::Size MeasureText(std::u16string_view text) override {
         return {static_cast<int>(text.size()) * 7, 13};
+    }
+    ui::Size MeasureControlText(int id, std::u16string_view text) override {
+        return {static_cast<int>(text.size()) * (Get(id).linkFont ? 8 : 7), 13};
     }
     std::unique_ptr<ui::Font> MakeLinkFont(int) override {
         ++fontsMade;
