@@ -93,6 +93,7 @@ TEST_F(ModelFolder, ProfileValuesThePlugInWouldDefaultAreFoundByKey) {
     Edit(p, "Tray1Customs=1000,2159,1480,3556", "Tray1Customs=1000,2159,1480");
     Edit(p, "TabNumber=1", "TabNumber=3");
     Edit(p, "EncryptionKey=TLNC5-7F3A9C21", "EncryptionKey=");
+    Edit(p, "TestPages=1,2,3,5,6,8,9", "TestPages=1,2,3,4,5,6,7,8,9,10,1,13");
     const modelcheck::Report report = Check(p);
     EXPECT_EQ((std::vector<std::string>{
                   "CVLC5u.INI [Common] ExtrasMinPassLen",
@@ -103,6 +104,8 @@ TEST_F(ModelFolder, ProfileValuesThePlugInWouldDefaultAreFoundByKey) {
                   "CVLC5u.INI [Common] JobSettingHDDOn",   // 3 twice
                   "CVLC5u.INI [Common] JobSettingHDDOn",   // seven modes
                   "CVLC5u.INI [Common] PrinterMaxPassLen",
+                  "CVLC5u.INI [Common] TestPages",  // 13 is none
+                  "CVLC5u.INI [Common] TestPages",  // eleven pages
                   "CVLC5u.INI [Common] Tray1Customs",
                   "CVLC5u.INI [FUNCTION] EncryptionKey",
                   "CVLC5u.INI [TABNUMBER] TabNumber",
@@ -131,17 +134,29 @@ TEST_F(ModelFolder, TextsArePerLanguageFile) {
     Edit("CVLC5GR.DAT", "Caption=Drucken und Halten", "Caption=");
     Edit("CVLC5GR.DAT", "(0-9)=(%d-%d", "(0-9)=(%s %d-%d");
     Edit("CVLC5GR.DAT", "TRAY1=Tray 1", "TRAY1=" + std::string(40, 'T'));
+    // Print finds a page by the text shown: the configuration page would print the pattern.
+    Edit("CVLC5GR.DAT", "Test Print=Testmuster", "Test Print=Konfigurationsseite");
+    Edit("CVLC5GR.DAT", "Ref_URL_5=http://%s", "Ref_URL_5=https://%s");
+    Edit("CVLC5EN.DAT", "Menu Map=Menu Map\r\n", "");
+    Edit("CVLC5GR.DAT", "M_Info6=$COMMENT", "M_Info6=Kommentar");
     // The Troubleshooting page's Help button takes its text from the custom paper section.
     Edit("CVLC5EN.DAT", "Custom Paper Size\r\nHelp=Help\r\n", "Custom Paper Size\r\n");
     fs::remove(folder / "CVLC5JP.DAT");
     fs::remove(folder / "CVLC5Y.bmp");
+    Write(folder / "CVLC5l.bmp", "PNG");
     fs::rename(folder / "CVLM2.DAT", folder / "cvlm2.dat");  // Windows finds names in any case
-    EXPECT_EQ((std::vector<std::string>{
-                  "CVLC5EN.DAT [Custom Paper Dialog] Help", "CVLC5GR.DAT [Hold Dialog] (0-9)",
-                  "CVLC5GR.DAT [Hold Dialog] Caption", "CVLC5GR.DAT [TRAYNAME] TRAY1",
-                  "CVLC5u.INI [OEMFiles] OEMPrefix",  // the About picture
-              }),
-              Keys(Check("CVLC5u.INI").findings));
+    EXPECT_EQ(
+        (std::vector<std::string>{
+            "CVLC5EN.DAT [Custom Paper Dialog] Help",
+            "CVLC5EN.DAT [Troubleshooting Dialog] Menu Map",
+            "CVLC5GR.DAT [About Dialog] M_Info6",  // plain text: a TALEN line shows nothing
+            "CVLC5GR.DAT [Hold Dialog] (0-9)", "CVLC5GR.DAT [Hold Dialog] Caption",
+            "CVLC5GR.DAT [TRAYNAME] TRAY1", "CVLC5GR.DAT [Troubleshooting Dialog] Config Page",
+            "CVLC5GR.DAT [Troubleshooting Dialog] Ref_URL_5",
+            "CVLC5u.INI [OEMFiles] OEMPrefix",  // the About picture is missing
+            "CVLC5u.INI [OEMFiles] OEMPrefix",  // the logo is no bitmap
+        }),
+        Keys(Check("CVLC5u.INI").findings));
     EXPECT_EQ(std::vector<std::string>{}, Keys(Check("CVLM2u.INI").findings));
 
     // JP is one of the codes without a file, a note; without EN every other user is lost.
@@ -191,8 +206,8 @@ TEST_F(ModelFolder, AProfileThatCannotBeReadEndsTheCheck) {
     EXPECT_EQ(modelcheck::kExitUnreadable, modelcheck::ExitStatus(Check("CVL.M2u.INI")));
 }
 
-// Files of 1 MB of noise, NUL bytes, byte-order marks and broken encodings read as the plug-in reads
-// them: a report, never a crash.
+// Files of 1 MB of noise, NUL bytes, byte-order marks and broken encodings read as the plug-in
+// reads them: a report, never a crash.
 TEST_F(ModelFolder, HostileFilesGiveAReport) {
     CopySamples();
     constexpr std::string_view kPieces("[]=\n\r,;:% \0\xFF\xFE\xEF\xBB\xBFTab1", 20);

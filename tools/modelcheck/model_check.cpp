@@ -1,6 +1,7 @@
 #include "modelcheck/model_check.h"
 
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -15,11 +16,13 @@
 #include "profile/ui_session.h"
 #include "tree/feature_options.h"
 #include "ui/about_dialog.h"
+#include "ui/diagnostic_pages.h"
 #include "ui/job_accounting_dialog.h"
 #include "ui/passcode_limits.h"
 #include "ui/print_hold_dialog.h"
 #include "ui/property_sheets.h"
 #include "ui/text_format.h"
+#include "ui/trouble_page.h"
 
 namespace modelcheck {
 namespace {
@@ -131,6 +134,7 @@ class Checker {
     void CheckSmartCms();
     void CheckTrays();
     void CheckPages();
+    void CheckDiagnosticPages();
     void CheckLanguages();
     void CheckPictures();
 
@@ -139,6 +143,10 @@ class Checker {
     void CheckText(ProfileReader& texts, std::u16string_view key, std::u16string message);
     void CheckPasscodeFormat(ProfileReader& texts, std::u16string_view key);
     void CheckTrayNames(ProfileReader& texts);
+    void CheckTroubleTexts(ProfileReader& texts);
+    void CheckAboutDetails(UiSession& session);
+    void CheckPicture(std::u16string_view path, std::u16string_view what,
+                      std::u16string_view effect);
 
     profile::FileSource& files_;
     profile::IniProfileFiles profiles_;
@@ -147,6 +155,7 @@ class Checker {
     Report& report_;
     std::unique_ptr<UiSession> session_;  // the session of a user with the code EN
     Shown shown_;
+    std::vector<int> diagnosticPages_;  // the TestPages list as the page reads it
 };
 
 std::unique_ptr<UiSession> Checker::Session(std::u16string_view code) {
@@ -198,6 +207,7 @@ void Checker::Run() {
     CheckSmartCms();
     CheckTrays();
     CheckPages();
+    CheckDiagnosticPages();
     CheckLanguages();
     CheckPictures();
 }
@@ -467,6 +477,46 @@ void Checker::CheckPages() {
     }
 }
 
+void Checker::CheckDiagnosticPages() {
+    if (!shown_.troublePage) return;
+    ProfileReader& profile = *session_->profileReader;
+    profile.SetSection(u"Common");
+    const std::u16string list = Value(profile, u"TestPages", ui::kPageTextUnits);
+    if (list.empty()) {
+        Flag(profile, u"TestPages", u"missing: the Troubleshooting page lists no diagnostic page");
+        return;
+    }
+    if (Value(profile, u"TestPages", kMeasureUnits).size() >= ui::kPageTextUnits) {
+        Flag(profile, u"TestPages",
+             u"longer than " + Number(ui::kPageTextUnits - 1) +
+                 u" characters: the rest is not read");
+    }
+    diagnosticPages_ = ui::DiagnosticPageNumbers(list);
+    // Each entry read on its own as the list reads it, to name those that name no page.
+    std::vector<std::u16string> strangers;
+    std::u16string_view rest(list);
+    while (true) {
+        const std::size_t comma = rest.find(u',');
+        const std::u16string_view entry = rest.substr(0, comma);
+        if (ui::DiagnosticPageNumbers(entry).empty()) strangers.push_back(Quote(entry));
+        if (comma == std::u16string_view::npos) break;
+        rest.remove_prefix(comma + 1);
+    }
+    if (!strangers.empty()) {
+        Flag(profile, u"TestPages",
+             u"the entries " + Join(strangers) + u" name no page of the table (1 to " +
+                 Number(ui::kDiagnosticPageCount) + u"): the list leaves them out");
+    }
+    // The checker's driver has a printer description, as every model's has.
+    constexpr std::size_t kPrintable = 10;
+    if (session_->isPpdDriver != 0 && diagnosticPages_.size() > kPrintable) {
+        Flag(profile, u"TestPages",
+             u"lists " + Number(static_cast<long long>(diagnosticPages_.size())) +
+                 u" pages: with a printer description only the first " + Number(kPrintable) +
+                 u" can be printed");
+    }
+}
+
 void Checker::CheckLanguages() {
     ProfileReader& version = *session_->versionReader;
     version.SetSection(u"Version");
@@ -510,22 +560,28 @@ void Checker::CheckLanguages() {
     }
 }
 
-void Checker::CheckPictures() {
-    if (!shown_.troublePage) return;
+void Checker::CheckPicture(std::u16string_view path, std::u16string_view what,
+                           std::u16string_view effect) {
     ProfileReader& profile = *session_->profileReader;
     profile.SetSection(u"OEMFiles");
-    const std::u16string about = ui::AboutPicturePath(*session_);
-    const std::optional<std::string> bytes = about.empty() ? std::nullopt : files_.Read(about);
+    const std::optional<std::string> bytes =
+        path.empty() ? std::nullopt : files_.Read(std::u16string(path));
     const std::u16string name =
-        about.empty() ? u"<prefix>Y.bmp" : std::u16string(ModelFileName(about));
+        std::u16string(what) + u" " +
+        (path.empty() ? u"(its path is too long)" : std::u16string(ModelFileName(path)));
     if (!bytes) {
-        Flag(profile, u"OEMPrefix",
-             u"the About picture " + name + u" is missing: the About dialog shows no picture");
+        Flag(profile, u"OEMPrefix", name + u" is missing: " + std::u16string(effect));
     } else if (bytes->size() < 2 || bytes->compare(0, 2, "BM") != 0) {
-        Flag(profile, u"OEMPrefix",
-             u"the About picture " + name +
-                 u" is no Windows bitmap: the About dialog shows no picture");
+        Flag(profile, u"OEMPrefix", name + u" is no Windows bitmap: " + std::u16string(effect));
     }
+}
+
+void Checker::CheckPictures() {
+    if (!shown_.troublePage) return;
+    CheckPicture(ui::LogoPicturePath(*session_), u"the logo",
+                 u"the Troubleshooting page shows no logo");
+    CheckPicture(ui::AboutPicturePath(*session_), u"the About picture",
+                 u"the About dialog shows no picture");
 }
 
 void Checker::CheckText(ProfileReader& texts, std::u16string_view key, std::u16string message) {
@@ -618,10 +674,81 @@ void Checker::CheckTexts(UiSession& session) {
     }
     if (shown_.troublePage) {
         CheckDialog(texts, u"Troubleshooting");
+        CheckTroubleTexts(texts);
         if (shown_.lookout) CheckDialog(texts, u"Lookout");
         CheckDialog(texts, u"About");
+        CheckAboutDetails(session);
     }
     if (session.checkTraysForCustoms != 0) CheckTrayNames(texts);
+}
+
+void Checker::CheckTroubleTexts(ProfileReader& texts) {
+    texts.SetDialogSection(u"Troubleshooting");
+    // Print looks a page's command up by the text the list shows, the last page with that
+    // text winning: two pages that show one text print the same page.
+    std::map<std::u16string, std::vector<std::u16string_view>> pagesByText;
+    for (const int number : diagnosticPages_) {
+        const std::u16string_view key = ui::kDiagnosticPages[number - 1].key;
+        std::u16string shown = Value(texts, key, ui::kPageTextUnits);
+        if (shown.empty()) {
+            Flag(texts, key, u"missing: the diagnostic page list shows its key " + Quote(key));
+            shown = key;
+        }
+        std::vector<std::u16string_view>& keys = pagesByText[shown];
+        if (std::find(keys.begin(), keys.end(), key) == keys.end()) keys.push_back(key);
+    }
+    for (const auto& [shown, keys] : pagesByText) {
+        for (std::size_t i = 0; i + 1 < keys.size(); ++i) {
+            Flag(texts, keys[i],
+                 u"shows " + Quote(shown) + u" as " + std::u16string(keys.back()) +
+                     u" does: printing it prints " + std::u16string(keys.back()));
+        }
+    }
+    // Only "http://%s" is filled with the printer's address; any other "%s" is opened as
+    // written.
+    for (int n = 1; n <= 6; ++n) {
+        const std::u16string key = u"Ref_URL_" + Number(n);
+        const std::u16string value = Value(texts, key, kMeasureUnits);
+        if (value.empty()) continue;
+        if (value.size() >= ui::kPageTextUnits) {
+            Flag(texts, key,
+                 u"longer than " + Number(ui::kPageTextUnits - 1) +
+                     u" characters: the address is cut");
+        }
+        if (ui::WebLinkAddress(value, u"192.0.2.1").find(u"%s") != std::u16string::npos) {
+            Flag(texts, key,
+                 Quote(value) +
+                     u" keeps a \"%s\" as written: only the one after "
+                     u"\"http://\" is replaced by the printer's address");
+        }
+    }
+}
+
+void Checker::CheckAboutDetails(UiSession& session) {
+    ProfileReader& texts = *session.textReader;
+    ProfileReader& version = *session.versionReader;
+    const bool talen = session.brand == profile::kBrandTalen;
+    constexpr int kLines = 10;
+    constexpr std::size_t kMostUnits = 259;  // of all lines, each with its line break
+    std::size_t total = 0;
+    for (int n = 1; n <= kLines; ++n) {
+        texts.SetDialogSection(u"About");
+        version.SetSection(u"Version");
+        const std::u16string key = u"M_Info" + Number(n);
+        const std::u16string line = ui::AboutDetailsLine(texts, version, talen, n);
+        if (line.empty() && Has(texts, key)) {
+            Flag(texts, key,
+                 u"stays empty: the line needs a placeholder ($DESCRIPTION, %s, $MAINVERSION, "
+                 u"$DRIVERNAME, $COMPANY, $DRIVERCOPYRIGHT, $COMMENT) whose version key exists");
+        }
+        const std::size_t before = total;
+        total += line.size() + 2;
+        if (before <= kMostUnits && total > kMostUnits) {
+            Flag(texts, key,
+                 u"the details reach " + Number(static_cast<long long>(total)) +
+                     u" characters with this line: they are cut at " + Number(kMostUnits));
+        }
+    }
 }
 
 void Checker::CheckTrayNames(ProfileReader& texts) {
