@@ -183,7 +183,7 @@ void Checker::Run() {
     report_.profile = profileName_;
     if (!EndsWithFolded(profileName_, kProfileSuffix) ||
         profileName_.size() == kProfileSuffix.size()) {
-        report_.unreadable = u"not a model profile: its name ends in u.INI";
+        report_.unreadable = u"not a model profile, whose name is <base>u.INI";
         return;
     }
     const std::u16string path = std::u16string(kDriverDir) + profileName_;
