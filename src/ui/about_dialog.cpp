@@ -115,16 +115,6 @@ std::u16string AboutPicturePath(const profile::UiSession& session) {
     return path.size() <= kMostCharacters ? path : std::u16string();
 }
 
-bool AboutPresenter::OnInit(Controls& controls) {
-    try {
-        Initialise(controls);
-    } catch (...) {
-        // A dialog that could not be set up is not shown half-filled.
-        controls.EndDialog(kIdCancel);
-    }
-    return false;
-}
-
 void AboutPresenter::Initialise(Controls& controls) {
     profile::UiSession& s = session_;
     const bool rightToLeft = IsRightToLeft(ports_);
