@@ -1,13 +1,12 @@
 // A portable reader of Windows profile (INI) files that answers named section and key
-// queries the way GetPrivateProfileStringW and GetPrivateProfileIntW do. The native tests
-// and tools use it where the Win32 build calls the platform functions; a differential test
-// under Wine keeps the two in step.
+// queries the way GetPrivateProfileStringW and GetPrivateProfileIntW do. The Win32 build's
+// profile port answers through it (over the file cache of profile_cache.h), and the native
+// tests read their in-memory files with it; a differential test under Wine keeps it in step
+// with the platform's functions.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -69,14 +68,12 @@ class FileSource {
     virtual std::optional<std::string> Read(std::u16string_view path) = 0;
 };
 
-// The profile port over a file source. An unreadable file reads as an empty one. Without
-// caching every query reads and parses its file again, so changes to the source show at
-// once and the source sees one read per query; with caching each path is read once until
-// Forget().
+// The profile port over a file source, without a cache: every query reads and parses its
+// file again, so changes to the source show at once and the source sees one read per query
+// (what the native tests count). An unreadable file reads as an empty one.
 class IniProfileFiles final : public platform::ProfileFiles {
   public:
-    explicit IniProfileFiles(FileSource& files, bool cacheDocuments = false)
-        : files_(files), cache_(cacheDocuments) {}
+    explicit IniProfileFiles(FileSource& files) : files_(files) {}
 
     std::uint32_t GetInt(std::u16string_view section, std::u16string_view key,
                          std::int32_t defaultValue, std::u16string_view path) override;
@@ -84,14 +81,10 @@ class IniProfileFiles final : public platform::ProfileFiles {
                             std::u16string_view defaultValue, char16_t* buffer, std::uint32_t units,
                             std::u16string_view path) override;
 
-    void Forget() { documents_.clear(); }
-
   private:
-    std::shared_ptr<const IniDocument> Load(std::u16string_view path);
+    IniDocument Load(std::u16string_view path);
 
     FileSource& files_;
-    bool cache_;
-    std::map<std::u16string, std::shared_ptr<const IniDocument>> documents_;  // by folded path
 };
 
 }  // namespace profile
