@@ -3,13 +3,16 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
 
 #include "platform/ports.h"
 #include "platform/win32/owners.h"
+#include "profile/profile_cache.h"
 
 namespace win32 {
 
@@ -86,7 +89,39 @@ class Win32RawJobs final : public platform::RawJobs {
                                             std::uint32_t* error) override;
 };
 
+// Files for the profile cache: whole files read with CreateFileW and ReadFile, stamps
+// (size and last-write time) from GetFileInformationByHandle and GetFileAttributesExW, the
+// clock from GetTickCount64.
+class Win32StampedFiles final : public profile::StampedFileSource {
+  public:
+    std::optional<profile::FileStamp> Stamp(std::u16string_view path) override;
+    std::optional<profile::StampedFile> Read(std::u16string_view path,
+                                             std::size_t maxBytes) override;
+    std::uint64_t Milliseconds() override { return GetTickCount64(); }
+};
+
+// Profile files as GetPrivateProfileIntW and GetPrivateProfileStringW read them, answered by
+// the portable reader from the files the process keeps (profile::CachedProfileFiles): each
+// file is read whole once and again only when its size or last-write time has changed,
+// looked at no more than once per half second. Names are resolved as the platform resolves
+// them: a bare file name lies in the Windows folder, a relative path in the current one.
 class Win32ProfileFiles final : public platform::ProfileFiles {
+  public:
+    std::uint32_t GetInt(std::u16string_view section, std::u16string_view key,
+                         std::int32_t defaultValue, std::u16string_view path) override;
+    std::uint32_t GetString(std::u16string_view section, std::u16string_view key,
+                            std::u16string_view defaultValue, char16_t* buffer, std::uint32_t units,
+                            std::u16string_view path) override;
+
+  private:
+    Win32StampedFiles files_;
+    profile::CachedProfileFiles cache_{files_};
+};
+
+// The platform's own GetPrivateProfileIntW and GetPrivateProfileStringW, which open their
+// file on every query. The plug-in does not use it; the benchmark's second build of the DLL
+// does, to compare the two.
+class Win32PlatformProfileFiles final : public platform::ProfileFiles {
   public:
     std::uint32_t GetInt(std::u16string_view section, std::u16string_view key,
                          std::int32_t defaultValue, std::u16string_view path) override;
@@ -145,10 +180,14 @@ class Win32Shell final : public platform::Shell {
                            int show) override;
 };
 
+// Which adapter reads profile files: the cached one, or the platform's functions (for the
+// benchmark's comparison only).
+enum class ProfileReads { kCached, kPlatform };
+
 // The adapters of the process, and the table of them handed to the process state.
 class Win32Platform {
   public:
-    Win32Platform();
+    explicit Win32Platform(ProfileReads reads = ProfileReads::kCached);
     Win32Platform(const Win32Platform&) = delete;
     Win32Platform& operator=(const Win32Platform&) = delete;
     const platform::Platform& ports() const { return ports_; }
@@ -164,6 +203,7 @@ class Win32Platform {
     Win32NameService names_;
     Win32RawJobs rawJobs_;
     Win32ProfileFiles profiles_;
+    Win32PlatformProfileFiles platformProfiles_;
     Win32SystemInfo system_;
     Win32SheetPages pages_{module_};
     Win32Dialogs dialogs_{module_};
