@@ -281,6 +281,39 @@ std::uint32_t Win32Spooler::ReadForm(void* printer, std::u16string_view name, st
     return ERROR_SUCCESS;
 }
 
+std::uint32_t Win32Spooler::PrinterName(void* printer, std::u16string* name) {
+    if (name == nullptr) return ERROR_INVALID_PARAMETER;
+    // Level 4 is the cheapest level that names the printer; one call does for any name that
+    // fits the buffer on the stack.
+    alignas(PRINTER_INFO_4W) unsigned char small[512];
+    std::vector<unsigned char> large;
+    unsigned char* buffer = small;
+    DWORD size = sizeof small;
+    DWORD needed = 0;
+    if (!GetPrinterW(printer, 4, buffer, size, &needed)) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_INSUFFICIENT_BUFFER || needed <= size || needed > (1u << 16)) {
+            return error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
+        }
+        large.resize(needed);
+        buffer = large.data();
+        size = needed;
+        if (!GetPrinterW(printer, 4, buffer, size, &needed)) {
+            const DWORD again = GetLastError();
+            return again != ERROR_SUCCESS ? again : ERROR_GEN_FAILURE;
+        }
+    }
+    PRINTER_INFO_4W info;
+    std::memcpy(&info, buffer, sizeof info);
+    // The name lies inside the buffer; never read past its end.
+    const auto* begin = reinterpret_cast<const wchar_t*>(buffer);
+    const auto* end = begin + size / sizeof(wchar_t);
+    const wchar_t* text = info.pPrinterName;
+    if (text == nullptr || text < begin || text >= end) return ERROR_INVALID_DATA;
+    name->assign(text, text + wcsnlen(text, static_cast<std::size_t>(end - text)));
+    return ERROR_SUCCESS;
+}
+
 std::vector<std::array<std::uint8_t, 4>> Win32NameService::Resolve(std::string_view hostName) {
     std::vector<std::array<std::uint8_t, 4>> addresses;
     // gethostbyname reads up to the first null: a name holding one would name another host.
@@ -585,7 +618,7 @@ Win32Platform::Win32Platform(ProfileReads reads) {
     ports_.module = &module_;
     ports_.modules = &modules_;
     ports_.heap = &heap_;
-    ports_.spooler = &spooler_;
+    ports_.spooler = &spoolerMemo_;
     ports_.names = &names_;
     ports_.rawJobs = &rawJobs_;
     ports_.profiles = reads == ProfileReads::kPlatform

@@ -12,6 +12,7 @@
 
 #include "platform/ports.h"
 #include "platform/win32/owners.h"
+#include "plugin/spooler_memo.h"
 #include "profile/profile_cache.h"
 
 namespace win32 {
@@ -74,6 +75,7 @@ class Win32Spooler final : public platform::Spooler {
     std::uint32_t PortName(void* printer, std::u16string* port) override;
     std::uint32_t ReadForm(void* printer, std::u16string_view name, std::uint32_t* flags,
                            std::uint32_t* width, std::uint32_t* height) override;
+    std::uint32_t PrinterName(void* printer, std::u16string* name) override;
 };
 
 // Name resolution through Winsock 1.1, started and stopped around each lookup.
@@ -200,6 +202,8 @@ class Win32Platform {
     Win32ModuleLoader modules_;
     Win32Heap heap_;
     Win32Spooler spooler_;
+    // The core's memo of the spooler's answers, over the spooler; the port the core uses.
+    plugin::SpoolerMemo spoolerMemo_{spooler_, [] { return GetTickCount64(); }};
     Win32NameService names_;
     Win32RawJobs rawJobs_;
     Win32ProfileFiles profiles_;
