@@ -126,12 +126,8 @@ std::u16string_view CutAtNull(std::u16string_view s) {
 
 // Names compare without regard to the letter case of A-Z only. Windows folds other letters
 // too; Wine (which the differential test measures) does not, and neither do we.
-std::u16string Fold(std::u16string_view s) {
-    std::u16string out(s);
-    for (char16_t& c : out) {
-        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-    }
-    return out;
+char16_t FoldAscii(char16_t c) {
+    return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
 }
 
 // Copies a value or default the way the platform does: a text of at least two characters
@@ -196,6 +192,20 @@ std::u16string DecodeProfileBytes(std::string_view bytes) {
     return DecodeCp1252(bytes);
 }
 
+std::size_t IniDocument::FoldedHash::operator()(std::u16string_view name) const noexcept {
+    // FNV-1a over the folded units.
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const char16_t c : name) hash = (hash ^ FoldAscii(c)) * 1099511628211ull;
+    return static_cast<std::size_t>(hash ^ (hash >> 32));
+}
+
+bool IniDocument::FoldedEqual::operator()(std::u16string_view a,
+                                          std::u16string_view b) const noexcept {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [](char16_t x, char16_t y) { return FoldAscii(x) == FoldAscii(y); });
+}
+
 IniDocument::IniDocument() { Parse({}); }
 
 IniDocument::IniDocument(std::u16string_view text) { Parse(text); }
@@ -222,7 +232,7 @@ void IniDocument::Parse(std::u16string_view text) {
             if (close != std::u16string_view::npos) {
                 const std::u16string_view name = CutAtNull(Trim(line.substr(1, close - 1)));
                 sections_.push_back(Section{std::u16string(name), {}, {}});
-                firstSection_.emplace(Fold(name), sections_.size() - 1);
+                firstSection_.emplace(std::u16string(name), sections_.size() - 1);
                 continue;
             }
         }
@@ -241,7 +251,7 @@ void IniDocument::Parse(std::u16string_view text) {
             entry.value = std::u16string(CutAtNull(TrimLeft(line.substr(eq + 1))));
         }
         Section& section = sections_.back();
-        section.firstEntry.emplace(Fold(entry.name), section.entries.size());
+        section.firstEntry.emplace(entry.name, section.entries.size());
         section.entries.push_back(std::move(entry));
     }
 }
@@ -250,10 +260,10 @@ void IniDocument::Parse(std::u16string_view text) {
 // behaviour, which the differential test measures).
 const IniDocument::Entry* IniDocument::Find(std::u16string_view section,
                                             std::u16string_view key) const {
-    const auto s = firstSection_.find(Fold(Trim(CutAtNull(section))));
+    const auto s = firstSection_.find(Trim(CutAtNull(section)));
     if (s == firstSection_.end()) return nullptr;
     const Section& found = sections_[s->second];
-    const auto e = found.firstEntry.find(Fold(Trim(CutAtNull(key))));
+    const auto e = found.firstEntry.find(Trim(CutAtNull(key)));
     return e == found.firstEntry.end() ? nullptr : &found.entries[e->second];
 }
 

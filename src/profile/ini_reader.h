@@ -43,6 +43,18 @@ class IniDocument {
                         std::int32_t defaultValue) const;
 
   private:
+    // Names compare without regard to the letter case of A-Z only (see ini_reader.cpp), and
+    // are looked up as views: a query allocates nothing.
+    struct FoldedHash {
+        using is_transparent = void;
+        std::size_t operator()(std::u16string_view name) const noexcept;
+    };
+    struct FoldedEqual {
+        using is_transparent = void;
+        bool operator()(std::u16string_view a, std::u16string_view b) const noexcept;
+    };
+    using NameIndex = std::unordered_map<std::u16string, std::size_t, FoldedHash, FoldedEqual>;
+
     struct Entry {
         std::u16string name;
         std::optional<std::u16string> value;  // none for a line without "="
@@ -50,14 +62,14 @@ class IniDocument {
     struct Section {
         std::u16string name;
         std::vector<Entry> entries;
-        std::unordered_map<std::u16string, std::size_t> firstEntry;  // by folded name
+        NameIndex firstEntry;
     };
 
     void Parse(std::u16string_view text);
     const Entry* Find(std::u16string_view section, std::u16string_view key) const;
 
     std::vector<Section> sections_;
-    std::unordered_map<std::u16string, std::size_t> firstSection_;  // by folded name
+    NameIndex firstSection_;
 };
 
 // Where IniProfileFiles gets a file's bytes from.
