@@ -1,6 +1,7 @@
 # The two commands. Each first installs what is missing on a fresh Debian machine.
 # make demo ARCH=x86 runs the demo with the x86 plug-in (default: x64).
-.PHONY: test demo deps build clean
+# make package assembles the driver package in build/package and checks it.
+.PHONY: test demo package deps build clean
 
 ARCH ?= x64
 JOBS := $(shell nproc)
@@ -10,6 +11,9 @@ test: deps
 
 demo: deps
 	tools/demo.sh $(ARCH)
+
+package: deps
+	JOBS=$(JOBS) tools/package.sh
 
 deps:
 	tools/ensure-deps.sh

@@ -3,19 +3,24 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 #include <string>
 
+#include <memory>
 #include <thread>
 
 #include "bench.h"
+#include "captured_port.h"
 #include "devmode/oem_devmode.h"
 #include "devmode_calls.h"
 #include "dialog_robot.h"
 #include "model_install.h"
 #include "plugin_host.h"
 #include "sheet_host.h"
+#include "snmp_module_host.h"
+#include "spooler_road.h"
 #include "tree_host.h"
 #include "ui/dialog_ids.h"
 
@@ -111,10 +116,103 @@ bool ShowModel(host::IPrintOemUI* plugIn, const hostsim::ModelSpec& model) {
     return defaults.result == host::kSOk;
 }
 
+std::wstring ControlText(HWND dialog, int id) {
+    wchar_t text[256] = {};
+    GetDlgItemTextW(dialog, id, text, 256);
+    return text;
+}
+
+// What the Troubleshooting page shows: its list of diagnostic pages and its links.
+void DescribeTroublePage(HWND page) {
+    HWND list = GetDlgItem(page, IDC_TROUBLE_DIAG_LIST);
+    const int count = static_cast<int>(SendMessageW(list, CB_GETCOUNT, 0, 0));
+    std::printf("    diagnostic pages:");
+    for (int i = 0; i < count; ++i) {
+        wchar_t entry[128] = {};
+        if (SendMessageW(list, CB_GETLBTEXTLEN, i, 0) < 128) {
+            SendMessageW(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(entry));
+        }
+        std::printf("%s \"%ls\"", i == 0 ? "" : ",", entry);
+    }
+    std::printf("\n    links:");
+    for (int id :
+         {IDC_TROUBLE_LOOKOUT_LAST_TOPIC, IDC_TROUBLE_LINK_1, IDC_TROUBLE_LINK_2,
+          IDC_TROUBLE_LINK_3, IDC_TROUBLE_LINK_4, IDC_TROUBLE_LINK_5, IDC_TROUBLE_LINK_6}) {
+        HWND link = GetDlgItem(page, id);
+        if ((GetWindowLongW(link, GWL_STYLE) & WS_VISIBLE) == 0) continue;
+        std::printf(" \"%ls\"%s", ControlText(page, id).c_str(),
+                    IsWindowEnabled(link) ? "" : " (disabled)");
+    }
+    std::printf("\n");
+}
+
+// Presses a button of the page that opens a modal dialog: a robot on a second thread waits
+// for the dialog, whatever presenter runs it, takes its picture and closes it with `close`.
+void PictureOfPageDialog(HWND page, int button, const std::wstring& path, int close) {
+    hostsim::DialogRobot robot(GetCurrentThreadId());
+    while (robot.Wait(nullptr, 0) != nullptr) {
+        // The dialogs already open (the sheet) are not the one looked for.
+    }
+    std::thread user([&] {
+        HWND dialog = robot.Wait(nullptr, 5000);
+        if (dialog == nullptr) {
+            std::printf("    button %d opened no dialog\n", button);
+            return;
+        }
+        wchar_t caption[128] = {};
+        GetWindowTextW(dialog, caption, 128);
+        std::printf("    picture %ls (\"%ls\"): %s\n", path.c_str(), caption,
+                    hostsim::CaptureWindow(dialog, path) ? "written" : "FAILED");
+        hostsim::DialogRobot::Click(dialog, close);
+        for (int i = 0; i < 100 && IsWindow(dialog); ++i) Sleep(20);
+        if (IsWindow(dialog)) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    SendMessageW(page, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(page, button)));
+    user.join();
+}
+
+// Prints the selected diagnostic page through the page's Print button and shows the job's
+// bytes as the spooler wrote them for the printer's port.
+void PrintDiagnosticPage(HWND page, hostsim::CapturedPort& port) {
+    SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_TROUBLE_DIAG_PRINT, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(page, IDC_TROUBLE_DIAG_PRINT)));
+    const std::string job = port.TakeJobs();
+    std::printf("    Print \"%ls\": the spooler wrote %zu bytes for port %ls:\n",
+                ControlText(page, IDC_TROUBLE_DIAG_LIST).c_str(), job.size(), port.port().c_str());
+    for (std::size_t at = 0; at < job.size(); at += 16) {
+        std::string hex;
+        std::string shown;
+        for (std::size_t i = at; i < at + 16; ++i) {
+            char byte[4] = "   ";
+            if (i < job.size()) {
+                const auto c = static_cast<unsigned char>(job[i]);
+                std::snprintf(byte, sizeof byte, "%02X ", c);
+                shown.push_back(c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '.');
+            }
+            hex += byte;
+        }
+        std::printf("      %04zX  %s %s\n", at, hex.c_str(), shown.c_str());
+    }
+}
+
 // Opens the document and printer sheets of a model as the driver does, reports what the
-// plug-in answered and, for the page it adds, takes a picture in each language given.
+// plug-in answered and, for the page it adds, takes a picture in each language given: of
+// the page, and of the dialogs its Settings and About buttons open. The page's printer
+// gets a port with a network address whose jobs the spooler writes into a file, so that its
+// links to the printer's own pages work and a diagnostic page's job can be shown.
 void ShowSheets(host::IPrintOemUI* plugIn, const hostsim::ModelSpec& model,
                 const std::wstring& pictures) {
+    // A printer takes its port's settings when it is opened: the port comes first.
+    std::unique_ptr<hostsim::CapturedPort> port;
+    if (!pictures.empty()) {
+        port = std::make_unique<hostsim::CapturedPort>(L"CVL_DEMO", L"192.0.2.10",
+                                                       pictures + L"\\diagnostic-job.prn");
+        if (!port->error().empty() || !port->Attach(model.printerName)) {
+            std::printf("  no port for the diagnostic job: %ls\n", port->error().c_str());
+            port.reset();
+        }
+    }
     hostsim::OpenedPrinter printer(model.printerName);
     for (const wchar_t* code : {L"EN", L"GR"}) {
         hostsim::StoreLanguageCode(model.printerName, code);
@@ -131,10 +229,19 @@ void ShowSheets(host::IPrintOemUI* plugIn, const hostsim::ModelSpec& model,
         const bool hasPage = !sheet.pages().empty();
         if (hasPage && !pictures.empty()) {
             const std::wstring path = pictures + L"\\troubleshooting-" + code + L".png";
-            sheet.ShowPage(0, [&](HWND window, HWND) {
+            const int gdiBefore = hostsim::GdiObjectsAlive();
+            sheet.ShowPage(0, [&](HWND window, HWND page) {
+                DescribeTroublePage(page);
                 std::printf("    picture %ls: %s\n", path.c_str(),
                             hostsim::CaptureWindow(window, path) ? "written" : "FAILED");
+                PictureOfPageDialog(page, IDC_TROUBLE_LOOKOUT_SETTINGS,
+                                    pictures + L"\\lookout-settings-" + code + L".png", IDCANCEL);
+                PictureOfPageDialog(page, IDC_TROUBLE_ABOUT,
+                                    pictures + L"\\about-" + code + L".png", IDOK);
+                if (code[0] == L'E' && port != nullptr) PrintDiagnosticPage(page, *port);
             });
+            std::printf("    GDI objects of the process: %d before the page, %d after it closed\n",
+                        gdiBefore, hostsim::GdiObjectsAlive());
         }
         host::PROPSHEETUI_INFO_HEADER header = {};
         sheet.Call(host::kPropSheetUiReasonGetInfoHeader, reinterpret_cast<host::LPARAM>(&header));
@@ -247,26 +354,6 @@ void WalkDocumentRoad(host::IPrintOemUI* plugIn, const hostsim::ModelSpec& model
     }
 }
 
-std::string ReadText(const std::wstring& path) {
-    std::string text;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return text;
-    char buffer[4096];
-    DWORD read = 0;
-    if (ReadFile(file, buffer, sizeof buffer, &read, nullptr)) text.assign(buffer, read);
-    CloseHandle(file);
-    return text;
-}
-
-void WriteText(const std::wstring& path, const std::string& text) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
-    DWORD written = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
-}
-
 long PrinterDword(HANDLE printer, const wchar_t* name) {
     DWORD type = 0, value = 0, needed = 0;
     if (GetPrinterDataW(printer, const_cast<wchar_t*>(name), &type, reinterpret_cast<BYTE*>(&value),
@@ -276,42 +363,67 @@ long PrinterDword(HANDLE printer, const wchar_t* name) {
     return static_cast<long>(value);
 }
 
-// The printer settings of the TALEN model: the printer tree is built, and auto-configuration
-// asks the model's SNMP module beside the plug-in. Here the module is the project's stand-in
-// (in the "snmptest" folder, beside a copy of the plug-in), answering as a printer with trays
-// 2 and 3, a duplex unit, a hard disk, the booklet finisher and 256 MB would.
-void WalkPrinterRoad(const hostsim::ModelSpec& model, const std::wstring& pictures) {
-    const std::wstring folder = L"snmptest\\";
-    WriteText(folder + L"CVLN.answers",
-              "[Answer]\r\nResult=1\r\n4=3\r\n6=1\r\n8=1\r\n16=2\r\n22=256\r\n");
-    hostsim::PluginLibrary library;
-    if (!library.Load((folder + PLUGIN_DLL_NAME).c_str())) {
-        std::printf("\n  Printer road: no plug-in copy with the module beside it in %ls\n",
-                    folder.c_str());
+// The printer tree of the TALEN sample on a network port: the SNMP module beside the plug-in
+// asks the agent that stands in for the printer (tools/demo.sh starts it and names its UDP
+// port in CVL_SNMP_PRINTER_PORT), and auto-configuration sets what the module reports.
+void WalkNetworkPrinter() {
+    const char* agent = std::getenv("CVL_SNMP_PRINTER_PORT");
+    if (agent == nullptr) {
+        std::printf("\n  Printer road: no SNMP agent named in CVL_SNMP_PRINTER_PORT\n");
         return;
     }
-    host::IPrintOemUI* plugIn = library.CreatePlugIn();
+    const unsigned agentPort = static_cast<unsigned>(std::strtoul(agent, nullptr, 10));
+    const hostsim::ModelSpec& model = hostsim::NetworkPrinter();
+    std::wstring error;
+    if (!hostsim::WriteSnmpSettings(L"CVLN.INI", agentPort) ||
+        !hostsim::InstallNetworkPrinter(L"public", &error)) {
+        std::printf("\n  Printer road: cannot set up the network printer: %ls\n", error.c_str());
+        return;
+    }
+    std::printf("\n  Printer road: \"%ls\" on the Standard TCP/IP port %ls (127.0.0.1),\n",
+                model.printerName, model.portName);
+    std::printf("    CVLN.INI beside the module: [SNMP] Port=%u (the agent's UDP port)\n",
+                agentPort);
+    {
+        // The module called as auto-configuration calls it for this model (mask 807, code 5).
+        hostsim::SnmpModule module;
+        hostsim::AutoConfigBlock block = hostsim::RequestBlock(807, 5);
+        if (module.Load(L"CVLN.DLL")) {
+            const ULONGLONG start = GetTickCount64();
+            const unsigned result = module.Call("CVL_NET_1", block);
+            std::printf(
+                "    CVLN.DLL read over SNMP in %llu ms: result %u, tray code %d, duplex %d, "
+                "hard disk %d,\n      finisher %d, memory %d MB, optional output bins %d\n",
+                static_cast<unsigned long long>(GetTickCount64() - start), result,
+                hostsim::BlockField(block, 4), hostsim::BlockField(block, 6),
+                hostsim::BlockField(block, 8), hostsim::BlockField(block, 16),
+                hostsim::BlockField(block, 22), hostsim::BlockField(block, 24));
+        } else {
+            std::printf("    CVLN.DLL cannot be loaded (error %lu)\n", GetLastError());
+        }
+    }
+    hostsim::PluginLibrary library;
+    host::IPrintOemUI* plugIn = library.Load() ? library.CreatePlugIn() : nullptr;
     if (plugIn == nullptr) return;
     hostsim::HostDriverUI driver;
     plugIn->PublishDriverInterface(&driver);
     hostsim::OpenedPrinter printer(model.printerName);
+    for (const wchar_t* name : {L"HDD_SETTING", L"CURRENT_MEMORY"}) {
+        DWORD zero = 0;
+        SetPrinterDataW(printer.get(), const_cast<wchar_t*>(name), REG_DWORD,
+                        reinterpret_cast<BYTE*>(&zero), sizeof zero);
+    }
     {
         hostsim::SheetHost sheet(plugIn, printer.get(), model.printerName, false);
         sheet.Initialise();
         host::OEMUIOBJ uiObject = {};
         hostsim::DocumentTreeHost tree(plugIn, sheet, &uiObject,
                                        hostsim::DocumentTreeHost::Kind::kPrinter);
-        const char* features[] = {"Option1", "Option5",  "Option6",        "Option2",
-                                  "Option4", "Finisher", "InstalledMemory"};
-        std::printf("\n  Printer road: auto-configuration through %ls%ls\n", folder.c_str(),
-                    L"CVLN.DLL");
         const host::HRESULT built = tree.Build();
-        std::printf("    printer tree: %s, item \"%ls\"\n", hostsim::ResultName(built).c_str(),
-                    tree.OwnCaption(0).c_str());
-        std::string asked = ReadText(folder + L"CVLN.asked");
-        for (char& c : asked) c = c == '\n' ? ';' : c;
-        std::printf("    the module was asked: %s\n", asked.c_str());
-        std::printf("    it answered: trays code 3, duplex 1, hard disk 1, finisher 2, 256 MB\n");
+        std::printf("    printer tree through %ls: %s; auto-configuration set:\n", PLUGIN_DLL_NAME,
+                    hostsim::ResultName(built).c_str());
+        const char* features[] = {"Option1", "Option5",  "Option6",      "Option2",
+                                  "Option4", "Finisher", "OptOutputBin", "InstalledMemory"};
         for (const char* feature : features) {
             const host::OPTITEM* item = tree.Item(feature);
             std::printf("    %-16s -> selection %ld (%ls)\n", feature, static_cast<long>(item->Sel),
@@ -323,8 +435,21 @@ void WalkPrinterRoad(const hostsim::ModelSpec& model, const std::wstring& pictur
             PrinterDword(printer.get(), L"CURRENT_MEMORY"), driver.updateCalls());
         sheet.Destroy();
     }
+    plugIn->Release();
+    DeleteFileW(L"CVLN.INI");
+}
+
+void WalkPrinterRoad(const hostsim::ModelSpec& model, const std::wstring& pictures) {
+    WalkNetworkPrinter();
+    // The sample printer itself is on "FILE:": its module finds no printer to ask.
+    hostsim::PluginLibrary library;
+    if (!library.Load()) return;
+    host::IPrintOemUI* plugIn = library.CreatePlugIn();
+    if (plugIn == nullptr) return;
+    hostsim::HostDriverUI driver;
+    plugIn->PublishDriverInterface(&driver);
+    hostsim::OpenedPrinter printer(model.printerName);
     // Job Accounting, in both languages: credentials typed, confirmed, applied.
-    WriteText(folder + L"CVLN.answers", "[Answer]\r\nResult=0\r\n");
     for (const wchar_t* code : {L"EN", L"GR"}) {
         hostsim::StoreLanguageCode(model.printerName, code);
         hostsim::SheetHost sheet(plugIn, printer.get(), model.printerName, false);
@@ -405,6 +530,7 @@ int wmain(int argc, wchar_t** argv) {
         }
         modelsShown = shown && modelsShown;
     }
+    hostsim::WalkSpoolerRoad(pictures);
     std::printf("\n");
     std::printf("  DllCanUnloadNow while the object lives: %s\n",
                 hostsim::ResultName(library.CanUnloadNow()).c_str());

@@ -1,6 +1,9 @@
 // Installs a sample model into the spooler the way a printer's setup does: the model files
-// go into the driver directory's "3" folder, the driver is added at level 3 with the model's
-// data file, and a printer on "FILE:" is added for it.
+// go into the driver directory's "3" folder with the plug-in, its SNMP module and the host's
+// configuration DLL (HOSTUI.DLL, the driver's pConfigFile) from the program's folder, the
+// driver is added at level 3 with the model's data file, and a printer on "FILE:" is added
+// for it. Wine's spooler loads HOSTUI.DLL for both steps (DrvDriverEvent, and
+// DrvDocumentPropertySheets for a new printer's default DEVMODE).
 #pragma once
 
 #include <windows.h>
@@ -10,10 +13,14 @@
 
 namespace hostsim {
 
+// The host's configuration DLL, the installed drivers' configuration file.
+inline constexpr wchar_t kConfigFile[] = L"HOSTUI.DLL";
+
 struct ModelSpec {
     const wchar_t* printerName;
     const wchar_t* driverName;
     const wchar_t* dataFile;  // the driver's data file; its base names every model file
+    const wchar_t* portName = L"FILE:";
 };
 
 // The sample models under models/.
@@ -35,6 +42,11 @@ struct ModelFile {
 };
 bool InstallMadeUpModel(const ModelSpec& model, const std::vector<ModelFile>& files,
                         std::wstring* error);
+
+// A Standard TCP/IP port as its port monitor keeps it in the machine registry: the printer's
+// address and the port's SNMP settings ("SNMP Community", "SNMP Enabled").
+bool AddStandardTcpIpPort(const wchar_t* port, const wchar_t* address, const wchar_t* community,
+                          DWORD snmpEnabled);
 
 // The printer's handle, closed with the object.
 class OpenedPrinter {

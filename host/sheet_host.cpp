@@ -2,7 +2,9 @@
 
 #include <commctrl.h>
 
+#include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "devmode_calls.h"
 #include "plugin_host.h"
@@ -35,6 +37,11 @@ SheetHost::~SheetHost() {
     for (HPROPSHEETPAGE page : pages_) DestroyPropertySheetPage(page);
     // The host's heap goes with the sheet, and every block of the plug-in's on it.
     if (heap_ != nullptr) HeapDestroy(heap_);
+}
+
+std::vector<HPROPSHEETPAGE> SheetHost::TakePages() {
+    titles_.clear();
+    return std::exchange(pages_, {});
 }
 
 host::HRESULT SheetHost::Call(host::WORD reason, host::LPARAM lParam) {
@@ -113,6 +120,9 @@ bool CaptureWindow(HWND window, const std::wstring& pngPath) {
     bool written = false;
     if (bitmap != nullptr && bits != nullptr) {
         HGDIOBJ old = SelectObject(memory, bitmap);
+        // A mirrored window (right-to-left layout) has a mirrored DC: copied into a DC of
+        // the same layout, its picture stays as the screen shows it.
+        SetLayout(memory, GetLayout(source));
         RedrawWindow(window, nullptr, nullptr,
                      RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
@@ -131,6 +141,34 @@ bool CaptureWindow(HWND window, const std::wstring& pngPath) {
     DeleteDC(memory);
     ReleaseDC(window, source);
     return written;
+}
+
+int GdiObjectsAlive() {
+    const DWORD counted = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    if (counted != 0) return static_cast<int>(counted);
+    // One entry of the handle table, as Wine lays it out for 32-bit and 64-bit processes.
+    struct Entry {
+        std::uint64_t object;
+        std::uint32_t owner;
+        std::uint16_t unique;
+        std::uint8_t type;  // 0: a free entry
+        std::uint8_t flags;
+        std::uint64_t user;
+    };
+    static_assert(sizeof(Entry) == 24);
+    constexpr std::size_t kTableOffset = sizeof(void*) == 8 ? 0xF8 : 0x94;
+    constexpr int kEntries = 0x10000;
+    using GetPeb = void*(WINAPI*)();
+    const auto getPeb = reinterpret_cast<GetPeb>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetCurrentPeb")));
+    if (getPeb == nullptr) return -1;
+    const auto* peb = static_cast<const unsigned char*>(getPeb());
+    const Entry* table = nullptr;
+    std::memcpy(&table, peb + kTableOffset, sizeof table);
+    if (table == nullptr) return -1;
+    int alive = 0;
+    for (int i = 0; i < kEntries; ++i) alive += table[i].type != 0 ? 1 : 0;
+    return alive;
 }
 
 }  // namespace hostsim

@@ -24,6 +24,7 @@ DocumentTreeHost::DocumentTreeHost(host::IPrintOemUI* plugIn, SheetHost& sheet,
         Add("Option5", 0, 0, 2, noYes);
         Add("Option6", 0, 0, 2, noYes);
         Add("Finisher", 0, 0, 3, {L"None", L"Stapler", L"Booklet"});
+        Add("OptOutputBin", 0, 0, 3, {L"Not Installed", L"1 Optional Bin", L"2 Optional Bins"});
         Add("InstalledMemory", 0, 0, 4, {L"128 MB", L"256 MB", L"512 MB", L"1024 MB"});
         host::OPTITEM& postScript = Add(nullptr, 0, 0, 0);
         postScript.pName = reinterpret_cast<host::WCHAR*>(std::uintptr_t{400});
@@ -183,6 +184,30 @@ host::OPTITEM* DocumentTreeHost::ItemById(host::BYTE id) {
         if (item.DMPubID == id) return &item;
     }
     return nullptr;
+}
+
+std::wstring DocumentTreeHost::ItemName(const host::OPTITEM& item) {
+    const auto* data = reinterpret_cast<const host::USERDATA*>(item.UserData);
+    if (data != nullptr && data->pKeyWordName != nullptr) {
+        const std::string keyword = data->pKeyWordName;
+        return std::wstring(keyword.begin(), keyword.end());
+    }
+    switch (item.DMPubID) {
+        case host::kDmPubCopiesCollate:
+            return L"Copies";
+        case host::kDmPubColor:
+            return L"Color";
+        case host::kDmPubPrintQuality:
+            return L"Print Quality";
+        case host::kDmPubDefSource:
+            return L"Paper Source";
+        case host::kDmPubDuplex:
+            return L"Duplex";
+        case host::kDmPubNup:
+            return L"Pages per Sheet";
+        default:
+            return L"Item";
+    }
 }
 
 host::OPTITEM* DocumentTreeHost::Own(std::size_t index) {

@@ -43,7 +43,12 @@ class DocumentTreeHost {
 
     host::OPTITEM* Item(const char* keyword);
     host::OPTITEM* ItemById(host::BYTE id);
+    std::size_t ItemCount() const { return items_.size(); }
+    const host::OPTITEM& ItemAt(std::size_t index) const { return items_[index]; }
+    // The keyword of a driver item ("ColorMode"), or its public field ("Copies").
+    static std::wstring ItemName(const host::OPTITEM& item);
     host::OPTITEM* Own(std::size_t index);
+    std::size_t OwnCount() const { return own_.size(); }
     std::wstring OwnCaption(std::size_t index);
 
   private:

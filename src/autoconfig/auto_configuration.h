@@ -8,23 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "autoconfig/config_block.h"
 #include "plugin/host_interface.h"
 #include "plugin/process_state.h"
 #include "profile/ui_session.h"
 
 namespace autoconfig {
-
-// The block the module fills: 32 bytes, little-endian, every 16-bit field signed, -1 when
-// not asked or not reported.
-inline constexpr std::size_t kBlockBytes = 32;
-inline constexpr std::size_t kTrayCodeOffset = 4;
-inline constexpr std::size_t kDuplexOffset = 6;
-inline constexpr std::size_t kHardDiskOffset = 8;
-inline constexpr std::size_t kOffset12 = 12;
-inline constexpr std::size_t kFinisherOffset = 16;
-inline constexpr std::size_t kModelCodeOffset = 21;
-inline constexpr std::size_t kMemoryOffset = 22;
-inline constexpr std::size_t kOutputBinOffset = 24;
 
 // The selections of the three optional trays a tray code stands for.
 struct TraySelections {

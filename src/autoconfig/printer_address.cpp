@@ -42,6 +42,12 @@ bool ReadText(platform::RegistryKey& key, std::u16string_view name,
     return true;
 }
 
+// A key name holds neither "\" nor a null: such a port name would lead to another key.
+bool CanNameKey(std::u16string_view port) {
+    constexpr std::u16string_view kNotInKeyNames(u"\\\0", 2);
+    return !port.empty() && port.find_first_of(kNotInKeyNames) == port.npos;
+}
+
 bool IsInvalidHandle(void* handle) {
     return reinterpret_cast<std::uintptr_t>(handle) == ~std::uintptr_t{0};
 }
@@ -61,10 +67,7 @@ bool FindPrinterAddress(const platform::Platform& ports, void* printer,
 bool ReadPortAddress(const platform::Platform& ports, std::u16string_view port,
                      char16_t (&address)[kAddressUnits]) {
     address[0] = u'\0';
-    // A key name holds neither "\" nor a null: such a port name would lead to another key.
-    constexpr std::u16string_view kNotInKeyNames(u"\\\0", 2);
-    if (port.empty() || port.find_first_of(kNotInKeyNames) != port.npos) return false;
-    if (ports.registry == nullptr) return false;
+    if (!CanNameKey(port) || ports.registry == nullptr) return false;
     const auto machine =
         ports.registry->OpenHive(platform::Hive::kLocalMachine, platform::kKeyRead);
     if (!machine) return false;
@@ -82,6 +85,14 @@ bool ReadPortAddress(const platform::Platform& ports, std::u16string_view port,
     }
     const auto talen = OpenPortKey(*machine, kTalenPortKey, port);
     return talen != nullptr && ReadText(*talen, u"IP", address);
+}
+
+std::unique_ptr<platform::RegistryKey> OpenStandardPortKey(const platform::Platform& ports,
+                                                           std::u16string_view port) {
+    if (!CanNameKey(port) || ports.registry == nullptr) return nullptr;
+    const auto machine =
+        ports.registry->OpenHive(platform::Hive::kLocalMachine, platform::kKeyRead);
+    return machine ? OpenPortKey(*machine, kStandardPortKey, port) : nullptr;
 }
 
 void ResolveHostName(const platform::Platform& ports, std::u16string_view name,

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string_view>
 
 #include "platform/ports.h"
@@ -27,6 +28,11 @@ bool FindPrinterAddress(const platform::Platform& ports, void* printer,
 // its own (empty, holding "\" or a null, or too long for a key path of 259 characters).
 bool ReadPortAddress(const platform::Platform& ports, std::u16string_view port,
                      char16_t (&address)[kAddressUnits]);
+
+// The port's key under the Standard TCP/IP Port monitor, opened for reading; null when it is
+// missing or the port name cannot name a key of its own.
+std::unique_ptr<platform::RegistryKey> OpenStandardPortKey(const platform::Platform& ports,
+                                                           std::u16string_view port);
 
 // Resolves a host name and writes the last address of its list in dotted-decimal text.
 // The address stays as it was when the name does not resolve or does not fit 255 ANSI

@@ -127,6 +127,8 @@ class Controls {
 
     // Text measured with the dialog's device context as it comes (no font selected).
     virtual Size MeasureText(std::u16string_view text) = 0;
+    // Text measured in the font control `id` draws with.
+    virtual Size MeasureControlText(int id, std::u16string_view text) = 0;
     // A copy of control `id`'s font, underlined and of weight 600; null when the font is
     // underlined already or cannot be made.
     virtual std::unique_ptr<Font> MakeLinkFont(int id) = 0;

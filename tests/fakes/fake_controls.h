@@ -1,7 +1,8 @@
 // A dialog window in memory for presenter tests: child controls with texts, states and
-// items, tooltips and message boxes recorded.
+// items, tooltips and message boxes recorded; and a canvas that records what is painted.
 #pragma once
 
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <memory>
@@ -66,7 +67,14 @@ class FakeControls final : public ui::Controls {
         ByHandle(child).info.text = text;
     }
     void EnableChild(void* child, bool enable) override { ByHandle(child).enabled = enable; }
-    std::u16string Text(int id) override { return Get(id).info.text; }
+    // A list with a selection shows the selected entry, as a drop-down list does.
+    std::u16string Text(int id) override {
+        const Control& c = Get(id);
+        if (c.selection >= 0 && static_cast<std::size_t>(c.selection) < c.items.size()) {
+            return c.items[static_cast<std::size_t>(c.selection)];
+        }
+        return c.info.text;
+    }
     void SetText(int id, std::u16string_view text) override {
         Get(id).info.text = text;
         if (onSetText) onSetText(id);
@@ -138,9 +146,12 @@ class FakeControls final : public ui::Controls {
     void BringToForeground() override { ++foregrounds; }
     void ToggleRightToLeftLayout() override { rightToLeft = !rightToLeft; }
     void ClearRightToLeftLayout(int id) override { Get(id).rightToLeft = false; }
-    // Every character is 7 x 13 pixels.
+    // Every character is 7 x 13 pixels, 8 x 13 in a control with the (bolder) link font.
     ui::Size MeasureText(std::u16string_view text) override {
         return {static_cast<int>(text.size()) * 7, 13};
+    }
+    ui::Size MeasureControlText(int id, std::u16string_view text) override {
+        return {static_cast<int>(text.size()) * (Get(id).linkFont ? 8 : 7), 13};
     }
     std::unique_ptr<ui::Font> MakeLinkFont(int) override {
         ++fontsMade;
@@ -222,6 +233,56 @@ class FakeControls final : public ui::Controls {
     }
     std::vector<Control> controls_;
     Control missing_;
+};
+
+// A canvas that writes every drawing call in order as one line of its log: what was drawn,
+// where, and in which colour and font (texts narrowed to ASCII, colours as 0xBBGGRR).
+class FakeCanvas final : public ui::Canvas {
+  public:
+    ui::Rect Bounds() const override { return bounds; }
+    void Fill(const ui::Rect& area, std::uint32_t colour) override {
+        Log("fill " + Place(area) + " " + Hex(colour));
+    }
+    void Text(const ui::Rect& area, std::u16string_view text, std::uint32_t) override {
+        Log("text \"" + Narrow(text) + "\" in " + Place(area));
+    }
+    void TextAt(ui::Point at, std::u16string_view text, const ui::FontSpec& font,
+                std::uint32_t colour) override {
+        Log("text \"" + Narrow(text) + "\" at " + Place(at) + " " + Narrow(font.face) + " " +
+            std::to_string(font.height) + "/" + std::to_string(font.weight) + " " + Hex(colour));
+    }
+    void DrawPicture(const ui::Picture& picture, ui::Point at) override {
+        Log("picture " + Size(picture) + " at " + Place(at));
+    }
+    void DrawPictureTransparent(const ui::Picture& picture, ui::Point at) override {
+        Log("transparent picture " + Size(picture) + " at " + Place(at));
+    }
+
+    ui::Rect bounds{0, 0, 400, 348};
+    std::vector<std::string> log;
+
+  private:
+    void Log(std::string line) { log.push_back(std::move(line)); }
+    static std::string Narrow(std::u16string_view text) {
+        std::string out;
+        for (char16_t c : text) out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+        return out;
+    }
+    static std::string Place(ui::Point p) {
+        return std::to_string(p.x) + "," + std::to_string(p.y);
+    }
+    static std::string Place(const ui::Rect& r) {
+        return Place(ui::Point{r.left, r.top}) + "-" + Place(ui::Point{r.right, r.bottom});
+    }
+    static std::string Size(const ui::Picture& picture) {
+        const ui::Size size = picture.Dimensions();
+        return std::to_string(size.width) + "x" + std::to_string(size.height);
+    }
+    static std::string Hex(std::uint32_t colour) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%06X", static_cast<unsigned>(colour));
+        return text;
+    }
 };
 
 }  // namespace fakes

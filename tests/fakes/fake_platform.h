@@ -543,6 +543,83 @@ class FakeDialogs final : public platform::Dialogs {
     }
 };
 
+// Raw jobs: each job started is kept with the bytes the spooler took; the owner ends it.
+// Writes take at most `chunk` bytes; the n-th write (from 1) can be made to fail; ending a
+// job can set a last-error code of its own, as ending a document on a real spooler may.
+class FakeRawJobs final : public platform::RawJobs {
+  public:
+    struct Job {
+        void* printer = nullptr;
+        std::u16string document;
+        std::u16string outputFile;
+        std::string bytes;
+        bool ended = false;
+    };
+    std::unique_ptr<platform::RawJob> Start(void* printer, std::u16string_view document,
+                                            std::u16string_view outputFile,
+                                            std::uint32_t* error) override {
+        if (startError != 0) {
+            if (error != nullptr) *error = startError;
+            return nullptr;
+        }
+        jobs.push_back({printer, std::u16string(document), std::u16string(outputFile), {}, false});
+        return std::make_unique<Open>(*this, jobs.size() - 1);
+    }
+
+    std::vector<Job> jobs;
+    std::uint32_t startError = 0;
+    std::uint32_t chunk = 0xFFFFFFFF;
+    int failWriteAt = 0;
+    std::uint32_t failedWriteCount = 0;  // the count a failing write still reports
+    platform::LastError* lastError = nullptr;
+    std::uint32_t endError = 0;  // set as the last error when a job ends (with lastError)
+    int writes = 0;
+
+  private:
+    class Open final : public platform::RawJob {
+      public:
+        Open(FakeRawJobs& owner, std::size_t index) : owner_(owner), index_(index) {}
+        ~Open() override {
+            owner_.jobs[index_].ended = true;
+            if (owner_.lastError != nullptr) owner_.lastError->Set(owner_.endError);
+        }
+        bool Write(const void* bytes, std::uint32_t length, std::uint32_t* written) override {
+            if (++owner_.writes == owner_.failWriteAt) {
+                *written = owner_.failedWriteCount;
+                return false;
+            }
+            const std::uint32_t n = std::min(length, owner_.chunk);
+            owner_.jobs[index_].bytes.append(static_cast<const char*>(bytes), n);
+            *written = n;
+            return n != 0;
+        }
+
+      private:
+        FakeRawJobs& owner_;
+        std::size_t index_;
+    };
+};
+
+// The shell: every address opened and program started is recorded.
+class FakeShell final : public platform::Shell {
+  public:
+    std::intptr_t Open(std::u16string_view address, int show) override {
+        opened.emplace_back(address);
+        lastShow = show;
+        return openAnswer;
+    }
+    std::intptr_t OpenWith(std::u16string_view program, std::u16string_view parameter,
+                           int show) override {
+        started.push_back(std::u16string(program) + u" " + std::u16string(parameter));
+        lastShow = show;
+        return 42;
+    }
+    std::vector<std::u16string> opened;
+    std::vector<std::u16string> started;  // "program parameter"
+    std::intptr_t openAnswer = 42;        // above 32: the shell could open it
+    int lastShow = -1;
+};
+
 // All fakes together, wired into a platform::Platform.
 struct FakePlatform {
     FakeLastError lastError;
@@ -553,6 +630,8 @@ struct FakePlatform {
     FakeSpooler spooler;
     FakeNameService names;
     FakeSystemInfo system;
+    FakeRawJobs rawJobs;
+    FakeShell shell;
     platform::Platform ports() {
         platform::Platform p;
         p.lastError = &lastError;
@@ -563,6 +642,8 @@ struct FakePlatform {
         p.spooler = &spooler;
         p.names = &names;
         p.system = &system;
+        p.rawJobs = &rawJobs;
+        p.shell = &shell;
         return p;
     }
 };

@@ -1,9 +1,9 @@
 #!/bin/sh
-# Checks a built plug-in DLL with the cross objdump: the PE kind, exactly the two COM
-# server exports (undecorated), and imports from system DLLs only.
-# usage: check-pe.sh OBJDUMP DLL pe32|pe32+
+# Checks a built DLL with the cross objdump: the PE kind, exactly the expected exports
+# (undecorated: the names as given), and imports from system DLLs only.
+# usage: check-pe.sh OBJDUMP DLL pe32|pe32+ "EXPORT..."  (the exports sorted, blank-separated)
 set -u
-objdump=$1 dll=$2 kind=$3
+objdump=$1 dll=$2 kind=$3 expected="$4 "
 dump=$("$objdump" -p "$dll") || { echo "objdump failed on $dll"; exit 1; }
 fail=0
 
@@ -15,8 +15,8 @@ esac
 echo "$dump" | grep -Eq "^Magic[[:space:]]+$magic" || { echo "not $kind: $(echo "$dump" | grep ^Magic)"; fail=1; }
 
 exports=$(echo "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | sed -n 's/^[[:space:]]*\[[[:space:]]*[0-9]*\][[:space:]]*//p' | sort | tr '\n' ' ')
-if [ "$exports" != "DllCanUnloadNow DllGetClassObject " ]; then
-    echo "exports are '$exports', expected exactly DllCanUnloadNow and DllGetClassObject"
+if [ "$exports" != "$expected" ]; then
+    echo "exports are '$exports', expected exactly '$expected'"
     fail=1
 fi
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "autoconfig/printer_address.h"
+#include "autoconfig/snmp_target.h"
 #include "fakes/fake_platform.h"
 
 namespace {
@@ -108,6 +109,33 @@ TEST_F(PrinterAddressTest, ThePrintersFirstPortIsLookedUpThroughAValidHandle) {
 
     fake.spooler.portMissing = true;
     EXPECT_FALSE(autoconfig::FindPrinterAddress(ports, printer, address));
+}
+
+TEST(SnmpTargetTest, OnlyFourDottedNumbersUpTo255AreAnAddress) {
+    EXPECT_EQ((autoconfig::Ipv4{10, 0, 255, 9}), autoconfig::ParseIpv4(u"10.0.255.9"));
+    for (std::u16string_view bad : {u"10.0.256.9", u"10.0.0", u"10.0.0.9.1", u"10.0.0.9 ",
+                                    u"10..0.9", u"1000.0.0.9", u"-1.0.0.9", u""}) {
+        EXPECT_FALSE(autoconfig::ParseIpv4(bad).has_value()) << std::string(bad.begin(), bad.end());
+    }
+}
+
+TEST_F(PrinterAddressTest, SnmpTargetsComeFromTheMonitorKeyOrFromAnIpPortName) {
+    autoconfig::SnmpTarget target;
+    Set(kStandard + u"Named", u"IPAddress", u"printer.example");
+    Set(kStandard + u"Named", u"SNMP Community", u"");
+    fake.names.hosts["printer.example"] = {{10, 0, 0, 1}, {10, 0, 0, 2}};
+    ASSERT_TRUE(autoconfig::ReadSnmpTarget(ports, u"Named,IP_10.9.9.9", &target));
+    EXPECT_EQ((autoconfig::Ipv4{10, 0, 0, 2}), target.address) << "the host's last address";
+    EXPECT_EQ("public", target.community) << "an empty community is the default one";
+    EXPECT_TRUE(target.enabled);
+
+    // A port named after its address, known to no monitor.
+    ASSERT_TRUE(autoconfig::ReadSnmpTarget(ports, u"IP_192.168.1.20", &target));
+    EXPECT_EQ((autoconfig::Ipv4{192, 168, 1, 20}), target.address);
+    // A monitor key wins over the name; without an address it is no target.
+    Set(kStandard + u"IP_192.168.1.21", u"IPAddress", u"");
+    EXPECT_FALSE(autoconfig::ReadSnmpTarget(ports, u"IP_192.168.1.21", &target));
+    EXPECT_FALSE(autoconfig::ReadSnmpTarget(ports, u"IP_printer", &target));
 }
 
 }  // namespace

@@ -114,11 +114,12 @@ TEST_F(SheetTest, DocumentStartBuildsAndLinksTheSession) {
     EXPECT_EQ(3023, pages.added[0].templateId);
     EXPECT_EQ(u"Fehlersuche", pages.added[0].title);
     EXPECT_EQ(session, PageSession(0));
-    // The page leaves every notification to the sheet, its help request included.
+    // The page's help request opens the page's help and is still left to the sheet.
     fakes::FakeControls controls;
     const ui::NotifyAnswer answer =
         pages.added[0].factory()->OnNotify(controls, {.code = ui::kPsnHelp});
     EXPECT_FALSE(answer.handled);
+    EXPECT_EQ(std::vector<std::uint32_t>{platform::kHhDisplayTopic}, help.commands);
     EXPECT_EQ(info.hComPropSheet, pages.added[0].sheet);
     EXPECT_EQ(reinterpret_cast<host::HANDLE>(0x501), session->troublePage);
 

@@ -111,12 +111,12 @@ class PrinterRoad : public ::testing::Test {
 TEST_F(PrinterRoad, TheModuleBesideThePlugInConfiguresTheInstalledOptions) {
     // Trays 2 and 3 (code 3), duplex unit, hard disk, the second finisher, 256 MB.
     Open("[Answer]\r\nResult=1\r\n4=3\r\n6=1\r\n8=1\r\n16=2\r\n22=256\r\n");
-    // The model asks for trays, hard disk, duplex, finisher and memory (mask 295), with
-    // model code 5; everything else stays "not asked".
+    // The model asks for trays, hard disk, duplex, finisher, memory and output bin (mask
+    // 807), with model code 5; everything else stays "not asked".
     const std::string asked = Asked();
     EXPECT_NE(std::string::npos, asked.find("port=FILE:")) << asked;
     EXPECT_NE(std::string::npos,
-              asked.find("block=FFFFFFFF000000000000FFFFFFFFFFFF0000FFFFFF050000FFFFFFFFFFFFFFFF"))
+              asked.find("block=FFFFFFFF000000000000FFFFFFFFFFFF0000FFFFFF0500000000FFFFFFFFFFFF"))
         << asked;
     EXPECT_NE(std::string::npos, asked.find("flag=1")) << asked;
 

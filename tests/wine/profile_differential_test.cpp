@@ -1,4 +1,4 @@
-// The plug-in's profile adapter as it ships (win32::Win32ProfileFiles: the portable reader
+// The plug-in's profile adapter as it ships (win32::Win32CachedProfileFiles: the portable reader
 // over the per-process file cache) against GetPrivateProfileStringW / GetPrivateProfileIntW
 // under Wine, on awkward files from tests/data/profiles, on files written here (binary
 // junk, every UTF-8 malformation, every ANSI byte, huge lines) and on the sample model
@@ -204,7 +204,7 @@ class ProfileDifferential : public ::testing::Test {
         }
     }
 
-    win32::Win32ProfileFiles reader_;
+    win32::Win32CachedProfileFiles reader_;
     int compared_ = 0;
     std::size_t keysSwept_ = 0;
 };

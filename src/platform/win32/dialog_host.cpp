@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/win32/edit_filters_win32.h"
@@ -563,6 +564,21 @@ void Win32Controls::ClearRightToLeftLayout(int id) {
 ui::Size Win32Controls::MeasureText(std::u16string_view text) {
     UniqueWindowDc dc({dialog_, GetDC(dialog_)});
     if (dc.get().dc == nullptr) return {};
+    const std::wstring wide = WideString(text);
+    SIZE size = {};
+    GetTextExtentPoint32W(dc.get().dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+    return {size.cx, size.cy};
+}
+
+ui::Size Win32Controls::MeasureControlText(int id, std::u16string_view text) {
+    HWND control = GetDlgItem(dialog_, id);
+    if (control == nullptr) return {};
+    UniqueWindowDc dc({control, GetDC(control)});
+    if (dc.get().dc == nullptr) return {};
+    // A control without a font of its own draws with the system font, the DC's own.
+    const auto font = reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0));
+    std::optional<Selected> selected;
+    if (font != nullptr) selected.emplace(dc.get().dc, font);
     const std::wstring wide = WideString(text);
     SIZE size = {};
     GetTextExtentPoint32W(dc.get().dc, wide.c_str(), static_cast<int>(wide.size()), &size);

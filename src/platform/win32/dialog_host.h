@@ -97,6 +97,7 @@ class Win32Controls final : public ui::Controls {
     void ToggleRightToLeftLayout() override;
     void ClearRightToLeftLayout(int id) override;
     ui::Size MeasureText(std::u16string_view text) override;
+    ui::Size MeasureControlText(int id, std::u16string_view text) override;
     std::unique_ptr<ui::Font> MakeLinkFont(int id) override;
     void SetFont(int id, const ui::Font& font, bool redraw) override;
     ui::Point PointerPosition() override;

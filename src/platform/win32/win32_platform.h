@@ -12,24 +12,16 @@
 
 #include "platform/ports.h"
 #include "platform/win32/owners.h"
+#include "platform/win32/system_ports.h"
 #include "plugin/spooler_memo.h"
 #include "profile/profile_cache.h"
 
 namespace win32 {
 
-// A terminated wide string of a UTF-16 view, for API calls that take one.
-inline std::wstring WideString(std::u16string_view s) { return std::wstring(s.begin(), s.end()); }
-
 class Win32LastError final : public platform::LastError {
   public:
     void Set(std::uint32_t code) override { SetLastError(code); }
     std::uint32_t Get() const override { return GetLastError(); }
-};
-
-class Win32Registry final : public platform::Registry {
-  public:
-    std::unique_ptr<platform::RegistryKey> OpenHive(platform::Hive hive,
-                                                    std::uint32_t access) override;
 };
 
 class Win32Module final : public platform::Module {
@@ -78,12 +70,6 @@ class Win32Spooler final : public platform::Spooler {
     std::uint32_t PrinterName(void* printer, std::u16string* name) override;
 };
 
-// Name resolution through Winsock 1.1, started and stopped around each lookup.
-class Win32NameService final : public platform::NameService {
-  public:
-    std::vector<std::array<std::uint8_t, 4>> Resolve(std::string_view hostName) override;
-};
-
 class Win32RawJobs final : public platform::RawJobs {
   public:
     std::unique_ptr<platform::RawJob> Start(void* printer, std::u16string_view document,
@@ -107,7 +93,7 @@ class Win32StampedFiles final : public profile::StampedFileSource {
 // file is read whole once and again only when its size or last-write time has changed,
 // looked at no more than once per half second. Names are resolved as the platform resolves
 // them: a bare file name lies in the Windows folder, a relative path in the current one.
-class Win32ProfileFiles final : public platform::ProfileFiles {
+class Win32CachedProfileFiles final : public platform::ProfileFiles {
   public:
     std::uint32_t GetInt(std::u16string_view section, std::u16string_view key,
                          std::int32_t defaultValue, std::u16string_view path) override;
@@ -118,31 +104,6 @@ class Win32ProfileFiles final : public platform::ProfileFiles {
   private:
     Win32StampedFiles files_;
     profile::CachedProfileFiles cache_{files_};
-};
-
-// The platform's own GetPrivateProfileIntW and GetPrivateProfileStringW, which open their
-// file on every query. The plug-in does not use it; the benchmark's second build of the DLL
-// does, to compare the two.
-class Win32PlatformProfileFiles final : public platform::ProfileFiles {
-  public:
-    std::uint32_t GetInt(std::u16string_view section, std::u16string_view key,
-                         std::int32_t defaultValue, std::u16string_view path) override;
-    std::uint32_t GetString(std::u16string_view section, std::u16string_view key,
-                            std::u16string_view defaultValue, char16_t* buffer, std::uint32_t units,
-                            std::u16string_view path) override;
-};
-
-class Win32SystemInfo final : public platform::SystemInfo {
-  public:
-    std::uint16_t UserDefaultLangId() const override { return GetUserDefaultLangID(); }
-    std::uint16_t SystemDefaultLangId() const override { return GetSystemDefaultLangID(); }
-    std::uint32_t WindowsMajorVersion() const override;
-    std::uint32_t CurrentThreadId() const override { return GetCurrentThreadId(); }
-    std::u16string SystemDirectory() const override;
-    std::u16string ExpandEnvironment(std::u16string_view text) const override;
-    std::u16string UserName(std::uint32_t units) const override;
-    void SystemTime(std::uint16_t (&fields)[8]) const override;
-    std::string ToAnsi(std::u16string_view text, std::size_t maxBytes) const override;
 };
 
 // Pages are described with the plug-in's dialog procedure; each page keeps a binding (its
@@ -206,8 +167,8 @@ class Win32Platform {
     plugin::SpoolerMemo spoolerMemo_{spooler_, [] { return GetTickCount64(); }};
     Win32NameService names_;
     Win32RawJobs rawJobs_;
-    Win32ProfileFiles profiles_;
-    Win32PlatformProfileFiles platformProfiles_;
+    Win32CachedProfileFiles profiles_;
+    Win32ProfileFiles platformProfiles_;
     Win32SystemInfo system_;
     Win32SheetPages pages_{module_};
     Win32Dialogs dialogs_{module_};
