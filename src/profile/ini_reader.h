@@ -42,6 +42,10 @@ class IniDocument {
     std::int32_t GetInt(std::u16string_view section, std::u16string_view key,
                         std::int32_t defaultValue) const;
 
+    // The heap memory the document holds, in bytes, each block counted with the allocator's
+    // bookkeeping: what keeping it costs.
+    std::size_t MemoryBytes() const { return memoryBytes_; }
+
   private:
     // Names compare without regard to the letter case of A-Z only (see ini_reader.cpp), and
     // are looked up as views: a query allocates nothing.
@@ -53,23 +57,21 @@ class IniDocument {
         using is_transparent = void;
         bool operator()(std::u16string_view a, std::u16string_view b) const noexcept;
     };
-    using NameIndex = std::unordered_map<std::u16string, std::size_t, FoldedHash, FoldedEqual>;
-
-    struct Entry {
-        std::u16string name;
-        std::optional<std::u16string> value;  // none for a line without "="
-    };
-    struct Section {
-        std::u16string name;
-        std::vector<Entry> entries;
-        NameIndex firstEntry;
-    };
+    template <class Value>
+    using ByName = std::unordered_map<std::u16string, Value, FoldedHash, FoldedEqual>;
+    // A key's value; none for a line without "=".
+    using Section = ByName<std::optional<std::u16string>>;
 
     void Parse(std::u16string_view text);
-    const Entry* Find(std::u16string_view section, std::u16string_view key) const;
+    const std::optional<std::u16string>* Find(std::u16string_view section,
+                                              std::u16string_view key) const;
+    std::size_t CountMemory() const;
 
-    std::vector<Section> sections_;
-    NameIndex firstSection_;
+    // Only what a query can reach is kept: the first section of each name, and in it the
+    // first key of each name. Repeats can never be read, so a file of endless repeats costs
+    // no more memory than one copy.
+    ByName<Section> sections_;
+    std::size_t memoryBytes_ = 0;
 };
 
 // Where IniProfileFiles gets a file's bytes from.

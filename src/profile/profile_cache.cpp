@@ -75,19 +75,28 @@ std::shared_ptr<const IniDocument> CachedProfileFiles::Document(std::u16string_v
     std::shared_ptr<const IniDocument> document =
         file ? std::make_shared<const IniDocument>(DecodeProfileBytes(file->bytes))
              : std::make_shared<const IniDocument>();
-    const std::size_t bytes = file ? file->bytes.size() : 0;
     std::optional<FileStamp> stamp;
     if (file) stamp = file->stamp;
     file.reset();
-    Keep(path, document, stamp, bytes, now);
+    Keep(path, document, stamp, now);
     return document;
 }
 
 void CachedProfileFiles::Keep(std::u16string_view path, std::shared_ptr<const IniDocument> document,
-                              std::optional<FileStamp> stamp, std::size_t bytes,
-                              std::uint64_t now) {
+                              std::optional<FileStamp> stamp, std::uint64_t now) {
     std::lock_guard<std::mutex> lock(mutex_);
+    const std::size_t bytes = document->MemoryBytes();
     Entry* entry = Find(path);
+    if (bytes > limits_.maxBytes) {
+        // Larger than everything the cache may hold: it answers the query that read it and
+        // is let go, and an older version kept of the file goes too. Such a file is read
+        // at every query, as the platform reads every file.
+        if (entry != nullptr) {
+            bytesKept_ -= entry->bytes;
+            entries_.erase(entries_.begin() + (entry - entries_.data()));
+        }
+        return;
+    }
     if (entry == nullptr) {
         entries_.push_back(Entry{std::u16string(path), nullptr, std::nullopt, 0, 0, 0});
         entry = &entries_.back();
@@ -99,18 +108,16 @@ void CachedProfileFiles::Keep(std::u16string_view path, std::shared_ptr<const In
     entry->checkedAt = now;
     entry->lastUse = ++uses_;
 
-    // Drop the least recently used files until both bounds hold; the file just kept stays
-    // even when it alone exceeds them, since its reader is answering from it right now.
+    // Drop the least recently used files until both bounds hold; the file just kept, which
+    // fits the bounds alone, is never the one dropped.
     const std::uint64_t newest = entry->lastUse;
-    while (entries_.size() > 1 &&
-           (entries_.size() > limits_.maxFiles || bytesKept_ > limits_.maxBytes)) {
+    while (entries_.size() > limits_.maxFiles || bytesKept_ > limits_.maxBytes) {
         auto oldest = std::min_element(entries_.begin(), entries_.end(),
                                        [newest](const Entry& a, const Entry& b) {
-                                           // The newest entry sorts last, so it is never the one
-                                           // dropped.
                                            return (a.lastUse == newest ? ~0ull : a.lastUse) <
                                                   (b.lastUse == newest ? ~0ull : b.lastUse);
                                        });
+        if (oldest->lastUse == newest) break;
         bytesKept_ -= oldest->bytes;
         entries_.erase(oldest);
     }

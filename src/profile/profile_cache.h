@@ -47,9 +47,11 @@ class StampedFileSource {
 struct ProfileCacheLimits {
     // A larger file reads as an unreadable one: empty.
     std::size_t maxFileBytes = std::size_t{16} << 20;
-    // Files kept; beyond either bound the least recently used ones are dropped.
+    // Files kept; beyond either bound the least recently used ones are dropped. The bytes are
+    // the memory of the parsed files (IniDocument::MemoryBytes); a file that alone needs more
+    // is not kept at all, so that the cache never holds more than this.
     std::size_t maxFiles = 32;
-    std::size_t maxBytes = std::size_t{16} << 20;  // file bytes, summed over the files kept
+    std::size_t maxBytes = std::size_t{16} << 20;
     // A kept file is taken as unchanged for this long after its stamp was last compared, so
     // that the burst of queries of one host call costs one look at each file.
     std::uint64_t recheckMilliseconds = 500;
@@ -66,7 +68,7 @@ class CachedProfileFiles final : public platform::ProfileFiles {
                             std::u16string_view defaultValue, char16_t* buffer, std::uint32_t units,
                             std::u16string_view path) override;
 
-    // What is kept now: files, and their bytes summed.
+    // What is kept now: files, and the memory of their parsed forms summed.
     std::size_t FilesKept() const;
     std::size_t BytesKept() const;
 
@@ -75,9 +77,9 @@ class CachedProfileFiles final : public platform::ProfileFiles {
         std::u16string path;  // as first asked for; found again without regard to ASCII case
         std::shared_ptr<const IniDocument> document;
         std::optional<FileStamp> stamp;  // of the bytes parsed; none when none were read
-        std::size_t bytes = 0;
-        std::uint64_t checkedAt = 0;  // when the stamp was last compared (or the file read)
-        std::uint64_t lastUse = 0;    // order of use, for dropping the least recent
+        std::size_t bytes = 0;           // the document's memory
+        std::uint64_t checkedAt = 0;     // when the stamp was last compared (or the file read)
+        std::uint64_t lastUse = 0;       // order of use, for dropping the least recent
     };
 
     std::shared_ptr<const IniDocument> Document(std::u16string_view path);
@@ -87,7 +89,7 @@ class CachedProfileFiles final : public platform::ProfileFiles {
     std::shared_ptr<const IniDocument> Fresh(std::u16string_view path, std::uint64_t now,
                                              Entry** found);
     void Keep(std::u16string_view path, std::shared_ptr<const IniDocument> document,
-              std::optional<FileStamp> stamp, std::size_t bytes, std::uint64_t now);
+              std::optional<FileStamp> stamp, std::uint64_t now);
 
     StampedFileSource& files_;
     const ProfileCacheLimits limits_;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <map>
 #include <mutex>
@@ -9,6 +10,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "heap_in_use.h"
 
 namespace {
 
@@ -189,45 +192,87 @@ TEST(ProfileCache, ChangedMissingAndUnreadableFilesShowAfterTheWindow) {
     EXPECT_EQ(10u, files.lastLimit.load());
 }
 
+// The memory of a file's parsed form, which the cache's byte bound counts.
+std::size_t Parsed(std::string_view bytes) {
+    return profile::IniDocument(profile::DecodeProfileBytes(bytes)).MemoryBytes();
+}
+
 TEST(ProfileCache, KeepsTheMostRecentlyUsedFilesWithinItsBounds) {
     StampedFiles files;
     const std::u16string paths[] = {u"a.ini", u"b.ini", u"c.ini", u"d.ini"};
-    for (const std::u16string& path : paths) {
-        files.Put(path, "[S]\nk=" + std::string(path.begin(), path.end() - 4) + "\n" +
-                            std::string(92, ';'));  // 100 bytes each
-    }
-    CachedProfileFiles cache(files, ProfileCacheLimits{.maxFiles = 3, .maxBytes = 1000});
-    auto ask = [&](std::u16string_view path) { return String(cache, path, u"S", u"k"); };
-    EXPECT_EQ(u"a", ask(u"a.ini"));
-    EXPECT_EQ(u"b", ask(u"b.ini"));
-    EXPECT_EQ(u"c", ask(u"c.ini"));
-    EXPECT_EQ(u"a", ask(u"a.ini"));  // a is now more recent than b
-    EXPECT_EQ(u"d", ask(u"d.ini"));  // drops b, the least recently used
+    auto text = [](std::u16string_view path) {
+        return "[S]\nk=" + std::string(1, static_cast<char>(path[0])) + "\n" +
+               std::string(92, ';');  // 100 bytes each
+    };
+    for (const std::u16string& path : paths) files.Put(path, text(path));
+    const std::size_t each = Parsed(text(u"a"));
+    CachedProfileFiles cache(files, ProfileCacheLimits{.maxFiles = 3, .maxBytes = 100 * each});
+    auto ask = [&](CachedProfileFiles& c, std::u16string_view path) {
+        return String(c, path, u"S", u"k");
+    };
+    EXPECT_EQ(u"a", ask(cache, u"a.ini"));
+    EXPECT_EQ(u"b", ask(cache, u"b.ini"));
+    EXPECT_EQ(u"c", ask(cache, u"c.ini"));
+    EXPECT_EQ(u"a", ask(cache, u"a.ini"));  // a is now more recent than b
+    EXPECT_EQ(u"d", ask(cache, u"d.ini"));  // drops b, the least recently used
     EXPECT_EQ(3u, cache.FilesKept());
-    EXPECT_EQ(300u, cache.BytesKept());
-    EXPECT_EQ(4, files.reads.load());
-    EXPECT_EQ(u"a", ask(u"a.ini"));
-    EXPECT_EQ(u"c", ask(u"c.ini"));
+    EXPECT_EQ(3 * each, cache.BytesKept());
+    EXPECT_EQ(u"a", ask(cache, u"a.ini"));
+    EXPECT_EQ(u"c", ask(cache, u"c.ini"));
     EXPECT_EQ(4, files.reads.load()) << "a and c were kept";
-    EXPECT_EQ(u"b", ask(u"b.ini"));
+    EXPECT_EQ(u"b", ask(cache, u"b.ini"));
     EXPECT_EQ(5, files.reads.load()) << "b was dropped";
 
-    // The byte bound: two files of 100 bytes fit in 250, a third drops the oldest; a file
-    // larger than the whole bound is still answered from, alone.
-    CachedProfileFiles tight(files, ProfileCacheLimits{.maxFiles = 10, .maxBytes = 250});
-    for (const std::u16string& path : paths)
-        EXPECT_EQ(path.substr(0, 1), String(tight, path, u"S", u"k"));
+    // The byte bound counts parsed memory: two files fit in two and a half, a third drops
+    // the oldest.
+    CachedProfileFiles tight(files, ProfileCacheLimits{.maxFiles = 10, .maxBytes = each * 5 / 2});
+    for (const std::u16string& path : paths) EXPECT_EQ(path.substr(0, 1), ask(tight, path));
     EXPECT_EQ(2u, tight.FilesKept());
-    EXPECT_EQ(200u, tight.BytesKept());
-    files.Put(u"big.ini", "[S]\nk=big\n" + std::string(400, ';'));
-    EXPECT_EQ(u"big", String(tight, u"big.ini", u"S", u"k"));
-    EXPECT_EQ(1u, tight.FilesKept());
-    EXPECT_EQ(410u, tight.BytesKept());
-    // A kept file that shrinks on disk gives its bytes back to the bound.
-    files.Put(u"big.ini", "[S]\nk=small\n");
+    EXPECT_EQ(2 * each, tight.BytesKept());
+
+    // A file larger than the whole bound answers its query and is not kept; nor is the
+    // older version of it, which would answer the next queries wrongly.
+    files.Put(u"a.ini", "[S]\nk=big\n" + std::string(40 * each, ';') +
+                            "\nlong=" + std::string(4 * each, 'x') + "\n");
     files.clock += 1000;
-    EXPECT_EQ(u"small", String(tight, u"big.ini", u"S", u"k"));
-    EXPECT_EQ(12u, tight.BytesKept());
+    const int reads = files.reads.load();
+    EXPECT_EQ(u"big", ask(tight, u"a.ini"));
+    EXPECT_EQ(u"big", ask(tight, u"a.ini"));
+    EXPECT_EQ(reads + 2, files.reads.load()) << "read at every query";
+    EXPECT_LE(tight.BytesKept(), each * 5 / 2);
+    EXPECT_EQ(u"d", ask(tight, u"d.ini")) << "what was kept stays";
+    EXPECT_EQ(reads + 2, files.reads.load());
+    files.Put(u"a.ini", text(u"a"));
+    EXPECT_EQ(u"a", ask(tight, u"a.ini")) << "a changed file is read at once, not a kept one";
+}
+
+// Files of ten megabytes made to cost memory (long texts, which take twice their bytes
+// parsed) never pile up: the heap holds no more than the cache's bound, however many
+// there are and however often they are asked.
+TEST(ProfileCache, HostileLargeFilesDoNotPileUp) {
+    StampedFiles files;
+    std::vector<std::u16string> paths;
+    for (int i = 0; i < 3; ++i) {
+        paths.push_back(u"C:\\Drv\\huge" + std::u16string(1, static_cast<char16_t>(u'0' + i)) +
+                        u".ini");
+        // Parsed, the first two take twelve megabytes each: one fits the bound of sixteen, two
+        // do not. The last takes twenty: more than the whole bound.
+        const std::size_t size = i < 2 ? (6u << 20) : (10u << 20);
+        files.Put(paths.back(), "[S]\nk=" + std::to_string(i) + "\nv=" + std::string(size, 'x'));
+    }
+    const std::size_t before = testing_support::HeapInUse();
+    CachedProfileFiles cache(files);
+    std::size_t most = 0;
+    for (int round = 0; round < 2; ++round) {
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            EXPECT_EQ(i, cache.GetInt(u"S", u"k", -1, paths[i]));
+            most = std::max(most, testing_support::HeapInUse() - before);
+            EXPECT_LE(cache.BytesKept(), ProfileCacheLimits{}.maxBytes);
+        }
+        files.clock += 1000;
+    }
+    EXPECT_LE(most, ProfileCacheLimits{}.maxBytes) << "the heap grew by " << most;
+    EXPECT_LE(cache.FilesKept(), 1u);
 }
 
 TEST(ProfileCache, SheetsOnSeveralThreadsSeeWholeVersions) {
