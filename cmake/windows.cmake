@@ -118,7 +118,19 @@ string(REPLACE "/" "\\\\" MODELS_FOLDER_WINE "Z:${CMAKE_SOURCE_DIR}/models")
 target_compile_definitions(host_sim PUBLIC
                            PLUGIN_DLL_NAME=L"${PLUGIN_PREFIX}U.DLL"
                            MODELS_FOLDER=L"${MODELS_FOLDER_WINE}" UNICODE _UNICODE)
-target_link_libraries(host_sim PUBLIC plugin_core winspool comctl32 gdi32 compstui)
+# mingw-w64 has an import library of compstui for x64 only; for x86 one is made from a .def.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(COMPSTUI_IMPORT ${CMAKE_BINARY_DIR}/libcompstui_x86.a)
+  add_custom_command(OUTPUT ${COMPSTUI_IMPORT}
+                     COMMAND ${CMAKE_DLLTOOL} --kill-at -d ${CMAKE_SOURCE_DIR}/host/compstui_x86.def
+                             -l ${COMPSTUI_IMPORT}
+                     DEPENDS ${CMAKE_SOURCE_DIR}/host/compstui_x86.def)
+  add_custom_target(compstui_import DEPENDS ${COMPSTUI_IMPORT})
+  add_dependencies(host_sim compstui_import)
+  target_link_libraries(host_sim PUBLIC plugin_core winspool comctl32 gdi32 ${COMPSTUI_IMPORT})
+else()
+  target_link_libraries(host_sim PUBLIC plugin_core winspool comctl32 gdi32 compstui)
+endif()
 
 # The host simulator as the printer driver's configuration DLL (the installed printers'
 # pConfigFile, beside the plug-in in the driver directory): the Drv* entry points that Wine's

@@ -111,16 +111,6 @@ std::u16string_view Field(const char16_t (&field)[profile::kNameUnits]) {
 
 }  // namespace
 
-bool AboutPresenter::OnInit(Controls& controls) {
-    try {
-        Initialise(controls);
-    } catch (...) {
-        // A dialog that could not be set up is not shown half-filled.
-        controls.EndDialog(kIdCancel);
-    }
-    return false;
-}
-
 void AboutPresenter::Initialise(Controls& controls) {
     profile::UiSession& s = session_;
     const bool rightToLeft = IsRightToLeft(ports_);

@@ -8,7 +8,7 @@
 #include "platform/ports.h"
 #include "profile/ui_session.h"
 #include "ui/dialog_ids.h"
-#include "ui/presenter.h"
+#include "ui/session_dialog.h"
 
 namespace ui {
 
@@ -21,14 +21,11 @@ namespace ui {
 // model writes is never read as a format); at most 259 characters in all. Brands other than
 // TALEN also get the model name, the description and two labels painted in white on the
 // picture. Nothing is changed; OK and Cancel only close the dialog.
-class AboutPresenter final : public Presenter {
+class AboutPresenter final : public SessionDialog {
   public:
     AboutPresenter(const platform::Platform& ports, profile::UiSession& session)
-        : ports_(ports), session_(session) {}
+        : SessionDialog(ports, session) {}
 
-    profile::UiSession* session() const override { return &session_; }
-    // Answers false: the dialog sets no focus of its own.
-    bool OnInit(Controls& controls) override;
     bool OnCommand(Controls& controls, int id, int code) override;
     // The details are drawn on the picture, without a background of their own.
     StaticColours OnControlColour(Controls& controls, int controlId, Canvas& canvas) override;
@@ -40,12 +37,12 @@ class AboutPresenter final : public Presenter {
     bool OnMouseMove(Controls& controls, int x, int y) override;
 
   private:
-    void Initialise(Controls& controls);
+    void Initialise(Controls& controls) override;
+    // The dialog sets no focus of its own.
+    bool TakesDefaultFocus() const override { return false; }
     // Sizes the dialog and places OK and the details for the picture, when it loads.
     void FitToPicture(Controls& controls);
 
-    const platform::Platform& ports_;
-    profile::UiSession& session_;
     // Read once at set-up: the model files do not change while the dialog is open, and the
     // paint then never moves the session's readers to other sections.
     std::u16string picturePath_;  // empty when the path does not fit

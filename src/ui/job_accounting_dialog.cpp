@@ -47,16 +47,6 @@ std::u16string Cut(std::u16string text) {
 
 }  // namespace
 
-bool JobAccountingPresenter::OnInit(Controls& controls) {
-    try {
-        Initialise(controls);
-    } catch (...) {
-        // A dialog that could not be set up is not shown half-filled.
-        controls.EndDialog(kIdCancel);
-    }
-    return true;
-}
-
 void JobAccountingPresenter::Initialise(Controls& controls) {
     profile::UiSession& s = session_;
 
@@ -113,27 +103,13 @@ bool JobAccountingPresenter::OnCommand(Controls& controls, int id, int /*code*/)
             case IDC_DIALOG_OK:
                 Confirm(controls);
                 return true;
-            case IDC_DIALOG_CANCEL:
-                controls.EndDialog(kIdCancel);
-                return true;
-            case IDC_DIALOG_HELP:
-                ShowControlHelp(ports_.help, session_, session_.dialogTemplateId);
-                return true;
             default:
-                return false;
+                return CancelOrHelp(controls, id);
         }
     } catch (...) {
         // Nothing is written before every value is at hand: the session stays as it was.
         return true;
     }
-}
-
-bool JobAccountingPresenter::OnHelp(Controls&, int controlId) {
-    try {
-        ShowControlHelp(ports_.help, session_, controlId);
-    } catch (...) {
-    }
-    return true;
 }
 
 bool JobAccountingPresenter::CheckAccountPassword(Controls& controls) {

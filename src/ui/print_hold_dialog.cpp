@@ -142,16 +142,6 @@ std::int16_t PrintHoldPresenter::ModeAt(int position, std::int16_t fallback) con
     return session_.printModeList[position].mode;
 }
 
-bool PrintHoldPresenter::OnInit(Controls& controls) {
-    try {
-        Initialise(controls);
-    } catch (...) {
-        // A dialog that could not be set up is not shown half-filled.
-        controls.EndDialog(kIdCancel);
-    }
-    return true;
-}
-
 void PrintHoldPresenter::Initialise(Controls& controls) {
     profile::UiSession& s = session_;
 
@@ -382,27 +372,13 @@ bool PrintHoldPresenter::OnCommand(Controls& controls, int id, int code) {
             case IDC_DIALOG_OK:
                 Confirm(controls);
                 return true;
-            case IDC_DIALOG_CANCEL:
-                controls.EndDialog(kIdCancel);
-                return true;
-            case IDC_DIALOG_HELP:
-                ShowControlHelp(ports_.help, session_, session_.dialogTemplateId);
-                return true;
             default:
-                return false;
+                return CancelOrHelp(controls, id);
         }
     } catch (...) {
         // Nothing is written before every value is at hand: the record stays as it was.
         return true;
     }
-}
-
-bool PrintHoldPresenter::OnHelp(Controls&, int controlId) {
-    try {
-        ShowControlHelp(ports_.help, session_, controlId);
-    } catch (...) {
-    }
-    return true;
 }
 
 void PrintHoldPresenter::Confirm(Controls& controls) {

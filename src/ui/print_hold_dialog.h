@@ -12,7 +12,7 @@
 #include "platform/ports.h"
 #include "profile/ui_session.h"
 #include "ui/dialog_ids.h"
-#include "ui/presenter.h"
+#include "ui/session_dialog.h"
 
 namespace ui {
 
@@ -40,15 +40,13 @@ void DecodePrintModeCode(std::int16_t code, std::int32_t storageState, std::int1
 // 0xFE) or as a UTF-16 Hangul syllable. Never reads past the end of `text`.
 bool IsValidJobText(std::u16string_view text, std::int32_t koreanSupport, std::size_t length);
 
-class PrintHoldPresenter final : public Presenter {
+class PrintHoldPresenter final : public SessionDialog {
   public:
     PrintHoldPresenter(const platform::Platform& ports, profile::UiSession& session)
-        : ports_(ports), session_(session) {}
+        : SessionDialog(ports, session) {}
 
-    profile::UiSession* session() const override { return &session_; }
-    bool OnInit(Controls& controls) override;
     bool OnCommand(Controls& controls, int id, int code) override;
-    bool OnHelp(Controls& controls, int controlId) override;
+    bool OnHelp(Controls&, int controlId) override { return ControlHelp(controlId); }
 
   private:
     struct PasscodeLimits {
@@ -57,7 +55,7 @@ class PrintHoldPresenter final : public Presenter {
     };
 
     void* Record() const;
-    void Initialise(Controls& controls);
+    void Initialise(Controls& controls) override;
     void Confirm(Controls& controls);
     // The mode of combo position `position`, or `fallback` when no entry lies there.
     std::int16_t ModeAt(int position, std::int16_t fallback) const;
@@ -73,9 +71,6 @@ class PrintHoldPresenter final : public Presenter {
     void StorePrintAt(Controls& controls);
     void LoadPrintAt(Controls& controls);
     DateTime Now() const;
-
-    const platform::Platform& ports_;
-    profile::UiSession& session_;
 };
 
 }  // namespace ui
