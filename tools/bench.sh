@@ -23,13 +23,14 @@ build/bench/devmode_bench $((openings * 100))
 
 cmake --preset "windows-$arch" > /dev/null
 cmake --build --preset "windows-$arch" -j 2 \
-    --target host_simulator plugin_dll_platform_reads wine_desktop > /dev/null
+    --target host_simulator plugin_dll snmp_module plugin_dll_platform_reads wine_desktop > /dev/null
 tools/wine-server.sh start "$build"
-trap '"$top/tools/wine-server.sh" stop "$build"' EXIT
 cd "$build/bin"
+times=$(mktemp) calls=$(mktemp)
+trap 'rm -f "$times" "$calls"; "$top/tools/wine-server.sh" stop "$build"' EXIT
 echo
 echo "== Wine ($(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg))"
-../wine-run.sh host_simulator.exe bench "$openings" | grep -v '^  Dll\|^Loaded'
+../wine-run.sh host_simulator.exe bench "$openings" | grep -v '^  Dll\|^Loaded' | tee "$times"
 
 echo
 echo "== Wine, the plug-in's own calls per operation (relay trace of one of each)"
@@ -77,6 +78,33 @@ WINEDEBUG=+relay ../wine-run.sh host_simulator.exe bench 1 1 2>&1 >/dev/null |
         else if (call ~ /LoadLibrary/) loads++
         else if (call ~ /(HeapAlloc|HeapReAlloc|malloc|calloc|realloc)$/) allocs++
     }
-    END { flush() }'
+    END { flush() }' | tee "$calls"
 echo "   reads: files opened and read whole by the cache; platform: GetPrivateProfile*W calls,"
 echo "   each of which opens its file; stamps: looks at a file's size and write time."
+
+echo
+echo "== Side by side: each model's opening and DevMode operations, with the plug-in's profile"
+echo "   file reads (cache) or GetPrivateProfile*W calls (platform) in its first opening and in"
+echo "   an opening after idling (plug-in microseconds, medians)"
+awk -v calls="$calls" '
+    BEGIN {
+        while ((getline line < calls) > 0) {
+            n = split(line, f, " ")
+            if (n < 8 || f[1] !~ /\//) continue
+            name = f[1]
+            for (j = 2; j <= n - 7; j++) name = name " " f[j]
+            reads[name] = f[n - 6] + f[n - 5]   # a read is a read, whichever way it was made
+        }
+        printf "  %-9s %-8s %8s %8s %8s %14s %8s %8s\n", "model", "profile", "median",
+               "idle", "first", "reads 1st/idle", "default", "convert"
+    }
+    /^[A-Za-z].* (cached|platform) / || /^ +(cached|platform) / {
+        if ($1 != "cached" && $1 != "platform") { model = $1; sub(/^ +/, "", model) }
+        for (i = 1; i <= NF; i++) if ($i == "cached" || $i == "platform") break
+        build = $i; first = $(i + 1); median = $(i + 2); idle = $(i + 4)
+        def = $(i + 11); conv = $(i + 12)
+        key = model "/" build "/"
+        printf "  %-9s %-8s %8s %8s %8s %7d/%-6d %8s %8s\n", model, build, median, idle, first,
+               reads[key "first opening"], reads[key "opening after idle"], def, conv
+    }' "$times"
+echo "   Targets: an opening under 1000 us on the largest model; default and convert under 100 us."
