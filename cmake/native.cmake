@@ -6,8 +6,17 @@ file(GLOB UNIT_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.c
 add_executable(unit_tests ${UNIT_TEST_SOURCES})
 target_include_directories(unit_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_compile_options(unit_tests PRIVATE ${PLUGIN_WARNINGS})
-target_link_libraries(unit_tests PRIVATE plugin_core snmp_core GTest::gtest GTest::gtest_main)
+target_link_libraries(unit_tests PRIVATE plugin_core snmp_core modelcheck_core GTest::gtest
+                                         GTest::gtest_main)
+# The model checker's tests check copies of the sample family.
+target_compile_definitions(unit_tests PRIVATE MODELS_DIR="${CMAKE_SOURCE_DIR}/models")
 gtest_discover_tests(unit_tests DISCOVERY_MODE PRE_TEST)
+
+# The checker as a model author runs it: the sample family checks clean.
+foreach(model CVLC5 CVLM2)
+  add_test(NAME modelcheck_sample_${model}
+           COMMAND modelcheck ${CMAKE_SOURCE_DIR}/models/${model}u.INI)
+endforeach()
 
 # The driver package check: an INF reader and the checks (unit-tested above), and the program
 # that checks the package folder "make package" assembles in build/package.

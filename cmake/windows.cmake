@@ -168,6 +168,16 @@ add_executable(wine_desktop tools/wine_desktop.cpp)
 target_compile_options(wine_desktop PRIVATE ${PLUGIN_WARNINGS})
 target_link_options(wine_desktop PRIVATE ${STATIC_RUNTIME})
 
+# --- The model-file checker, for model authors on Windows ------------------------------------
+# Defined with the core, before this file set bin/ and the Wine emulator. Under Wine it checks
+# a sample profile through the Z: drive (exit status 0: clean).
+set_target_properties(modelcheck PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin
+                                            CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run.sh)
+target_link_options(modelcheck PRIVATE ${STATIC_RUNTIME} -municode)
+string(REPLACE "/" "\\" MODELCHECK_SAMPLE "Z:${CMAKE_SOURCE_DIR}/models/CVLC5u.INI")
+add_test(NAME modelcheck_sample_under_wine COMMAND modelcheck ${MODELCHECK_SAMPLE} --json)
+set_tests_properties(modelcheck_sample_under_wine PROPERTIES RESOURCE_LOCK wineprefix)
+
 # --- Wine tests ---------------------------------------------------------------------------
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)

@@ -70,12 +70,25 @@ std::u16string Cut(std::u16string text, std::size_t units) {
     return text;
 }
 
-// One details line: "M_Info<n>" with its first placeholder (in table order) replaced by the
-// version value, as text. Brands other than TALEN show a missing value's key name and keep
-// lines without a placeholder; TALEN shows such lines, and lines whose value is missing, as
-// empty lines.
-std::u16string DetailsLine(const profile::ProfileReader& texts,
-                           const profile::ProfileReader& version, bool talen, int n) {
+// Every line followed by CR LF, cut to 259 characters in all.
+std::u16string DriverDetails(const profile::ProfileReader& texts,
+                             const profile::ProfileReader& version, bool talen) {
+    std::u16string details;
+    for (int n = 1; n <= kDetailLines && details.size() <= kMostCharacters; ++n) {
+        details += AboutDetailsLine(texts, version, talen, n);
+        details += u"\r\n";
+    }
+    return Cut(std::move(details), kMostCharacters);
+}
+
+std::u16string_view Field(const char16_t (&field)[profile::kNameUnits]) {
+    return {field, text::FieldLength(field, profile::kNameUnits)};
+}
+
+}  // namespace
+
+std::u16string AboutDetailsLine(const profile::ProfileReader& texts,
+                                const profile::ProfileReader& version, bool talen, int n) {
     char16_t key[16];
     text::Format(key, 16, u"M_Info%d", {n});
     const std::u16string line = Read(texts, key, nullptr);
@@ -94,22 +107,13 @@ std::u16string DetailsLine(const profile::ProfileReader& texts,
     return talen ? std::u16string() : line;
 }
 
-// Every line followed by CR LF, cut to 259 characters in all.
-std::u16string DriverDetails(const profile::ProfileReader& texts,
-                             const profile::ProfileReader& version, bool talen) {
-    std::u16string details;
-    for (int n = 1; n <= kDetailLines && details.size() <= kMostCharacters; ++n) {
-        details += DetailsLine(texts, version, talen, n);
-        details += u"\r\n";
-    }
-    return Cut(std::move(details), kMostCharacters);
+std::u16string AboutPicturePath(const profile::UiSession& session) {
+    // A path that does not fit would name another file: no picture then.
+    std::u16string path(Field(session.driverDir));
+    path += Field(session.filePrefix);
+    path += u"Y.bmp";
+    return path.size() <= kMostCharacters ? path : std::u16string();
 }
-
-std::u16string_view Field(const char16_t (&field)[profile::kNameUnits]) {
-    return {field, text::FieldLength(field, profile::kNameUnits)};
-}
-
-}  // namespace
 
 void AboutPresenter::Initialise(Controls& controls) {
     profile::UiSession& s = session_;
@@ -139,11 +143,7 @@ void AboutPresenter::Initialise(Controls& controls) {
     }
     controls.SetText(IDC_ABOUT_DETAILS, DriverDetails(texts, version, talen));
 
-    // A path that does not fit would name another file: no picture then.
-    std::u16string path(Field(s.driverDir));
-    path += Field(s.filePrefix);
-    path += u"Y.bmp";
-    picturePath_ = path.size() <= kMostCharacters ? std::move(path) : std::u16string();
+    picturePath_ = AboutPicturePath(s);
 
     FitToPicture(controls);
     // Mirrored, the placement above mirrors the left-to-right layout with the rest of the

@@ -12,6 +12,17 @@
 
 namespace ui {
 
+// The model's picture, "<driverDir><filePrefix>Y.bmp"; empty when the path is longer than 259
+// characters.
+std::u16string AboutPicturePath(const profile::UiSession& session);
+
+// Details line n (1 to 10): "M_Info<n>" of the language file's current section with its
+// first placeholder (in table order) replaced by the version file's value, as text. Brands
+// other than TALEN show a missing value's key name and keep lines without a placeholder;
+// TALEN shows such lines, and lines whose value is missing, as empty lines.
+std::u16string AboutDetailsLine(const profile::ProfileReader& texts,
+                                const profile::ProfileReader& version, bool talen, int n);
+
 // The dialog takes the size of the model's picture ("<driverDir><filePrefix>Y.bmp"): its
 // client area is the picture with a 48-pixel strip below for OK, and the details fill the
 // picture's upper right quarter. Without a picture the template's layout stays.

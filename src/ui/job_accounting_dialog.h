@@ -7,9 +7,14 @@
 #include "platform/ports.h"
 #include "profile/ui_session.h"
 #include "ui/dialog_ids.h"
+#include "ui/passcode_limits.h"
 #include "ui/session_dialog.h"
 
 namespace ui {
+
+// The user ID and the password hold at most 32 characters: the session's fields and the
+// printer data take no more.
+inline constexpr int kAccountTextLimit = static_cast<int>(profile::kJobAccountUnits) - 1;
 
 // The first opening (nothing shown yet) takes the stored user ID, else the Windows user's
 // name, else "Unknown", and the stored password; later openings show what was shown last,

@@ -12,6 +12,7 @@
 #include "platform/ports.h"
 #include "profile/ui_session.h"
 #include "ui/dialog_ids.h"
+#include "ui/passcode_limits.h"
 #include "ui/session_dialog.h"
 
 namespace ui {
@@ -34,6 +35,10 @@ std::int16_t EncodePrintModeCode(std::int16_t mode, std::int16_t storeFlag);
 void DecodePrintModeCode(std::int16_t code, std::int32_t storageState, std::int16_t* mode,
                          std::int16_t* storeFlag);
 
+// The digits of the record field that a passcode of `mode` is stored in: the long passcode
+// of a confidential job when encryptionMode is 1, the short one otherwise.
+int PasscodeWidth(std::int16_t mode, std::int16_t encryptionMode);
+
 // True when the first `length` units of `text` may stand in a user ID or job name: no
 // slash, backslash or line feed, and nothing above 0x80; with koreanSupport 1 also Hangul,
 // as a KS X 1001 byte pair carried one byte per unit (lead 0xB0 to 0xC8, trail 0xA1 to
@@ -49,11 +54,6 @@ class PrintHoldPresenter final : public SessionDialog {
     bool OnHelp(Controls&, int controlId) override { return ControlHelp(controlId); }
 
   private:
-    struct PasscodeLimits {
-        int min;
-        int max;
-    };
-
     void* Record() const;
     void Initialise(Controls& controls) override;
     void Confirm(Controls& controls);

@@ -16,8 +16,6 @@ namespace {
 
 constexpr char16_t kSheetTitle[] = u"OEM UI Page";
 constexpr host::DWORD kNoPermissionFlag = 0x20;
-constexpr std::int32_t kTroublePageKind = 12;
-constexpr std::int32_t kAbsentTabKind = 100;
 
 enum class Side { kDocument, kDevice };
 
@@ -47,19 +45,12 @@ void AddPages(plugin::ProcessState& state, profile::UiSession& session) {
         platform.pages == nullptr) {
         return;
     }
-    profile::ProfileReader& profile = *session.profileReader;
-    profile.SetSection(u"TABNUMBER");
-    const std::int32_t tabs = profile.ReadInt(u"TabNumber", 0);
     // The page title is the Caption of the page's section of the language file, read when
     // the first page is added.
     char16_t title[256] = u"Caption";
     bool titleRead = false;
-    // A sheet has a handful of pages: entries past kMaxPageEntries are not read, so that a
-    // damaged count cannot keep the host's thread reading for ever.
-    for (std::int32_t i = 0; i < tabs && i < kMaxPageEntries; ++i) {
-        char16_t key[16];
-        text::Format(key, 16, u"Tab%d", {i});
-        if (profile.ReadInt(key, kAbsentTabKind) != kTroublePageKind) continue;
+    ForEachPageEntry(*session.profileReader, [&](std::u16string_view, std::int32_t kind) {
+        if (kind != kTroublePageKind) return;
         if (!titleRead && session.textReader != nullptr) {
             session.textReader->SetDialogSection(u"Troubleshooting");
             session.textReader->ReadString256(u"Caption", title);
@@ -71,7 +62,7 @@ void AddPages(plugin::ProcessState& state, profile::UiSession& session) {
             DialogTemplate(platform, IDD_TROUBLESHOOTING), title, [&state, page] {
                 return std::make_unique<TroublePagePresenter>(state.ports(), page);
             }));
-    }
+    });
 }
 
 // Seeds the copy split from the private record when it agrees with the public copies; a
@@ -216,6 +207,21 @@ host::HRESULT Dispatch(plugin::ProcessState& state, host::IPrintOemDriverUI* dri
 }
 
 }  // namespace
+
+std::int32_t ForEachPageEntry(
+    profile::ProfileReader& profile,
+    const std::function<void(std::u16string_view key, std::int32_t kind)>& visit) {
+    profile.SetSection(u"TABNUMBER");
+    const std::int32_t entries = profile.ReadInt(u"TabNumber", 0);
+    // A sheet has a handful of pages: entries past kMaxPageEntries are not read, so that a
+    // damaged count cannot keep the host's thread reading for ever.
+    for (std::int32_t i = 0; i < entries && i < kMaxPageEntries; ++i) {
+        char16_t key[16];
+        text::Format(key, 16, u"Tab%d", {i});
+        visit(key, profile.ReadInt(key, kAbsentPageKind));
+    }
+    return entries;
+}
 
 host::HRESULT DocumentPropertySheets(plugin::ProcessState& state,
                                      host::IPrintOemDriverUI* driverHelper,

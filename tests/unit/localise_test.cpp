@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "fakes/fake_controls.h"
 #include "fakes/fake_platform.h"
 #include "fakes/fake_profiles.h"
@@ -103,6 +106,11 @@ TEST_F(LocaliseTest, PasscodeHintsAreFormattedWithIntegersOnly) {
 TEST(TextFormat, OnlyIntegersAreSubstituted) {
     EXPECT_EQ(u"7-9 %s 100%", ui::FormatWithIntegers(u"%d-%d %s 100%%", {7, 9}));
     EXPECT_EQ(u"%n%p %d", ui::FormatWithIntegers(u"%n%p %d", {}));
+    // What the expansion leaves as written is what a checker of the text reports.
+    using Found = std::vector<std::u16string>;
+    EXPECT_EQ(Found({u"%s", u"%d"}), ui::UnfilledIntegerConversions(u"%d-%d %s 100%% %d", 2));
+    EXPECT_EQ(Found({u"%5q", u"%"}), ui::UnfilledIntegerConversions(u"%5q %03d%", 2));
+    EXPECT_EQ(Found(), ui::UnfilledIntegerConversions(u"(%d digits) %%", 2));
 }
 
 TEST_F(LocaliseTest, HelpTopicsFallBackToCommonAndTheFirstFiledAnswers) {
