@@ -329,22 +329,32 @@ std::int32_t IniDocument::GetInt(std::u16string_view section, std::u16string_vie
     return static_cast<std::int32_t>(ParseInteger(std::u16string_view(buffer, length)));
 }
 
-IniDocument IniProfileFiles::Load(std::u16string_view path) {
+std::shared_ptr<const IniDocument> IniProfileFiles::Load(std::u16string_view path) {
+    std::u16string folded;
+    if (cache_) {
+        folded.reserve(path.size());
+        for (const char16_t c : path) folded.push_back(FoldAscii(c));
+        const auto it = documents_.find(folded);
+        if (it != documents_.end()) return it->second;
+    }
     const std::optional<std::string> bytes = files_.Read(path);
     // A file that cannot be read answers like an empty one: with the default, quotes and all.
-    return bytes ? IniDocument(DecodeProfileBytes(*bytes)) : IniDocument();
+    auto document = bytes ? std::make_shared<const IniDocument>(DecodeProfileBytes(*bytes))
+                          : std::make_shared<const IniDocument>();
+    if (cache_) documents_.emplace(std::move(folded), document);
+    return document;
 }
 
 std::uint32_t IniProfileFiles::GetInt(std::u16string_view section, std::u16string_view key,
                                       std::int32_t defaultValue, std::u16string_view path) {
-    return static_cast<std::uint32_t>(Load(path).GetInt(section, key, defaultValue));
+    return static_cast<std::uint32_t>(Load(path)->GetInt(section, key, defaultValue));
 }
 
 std::uint32_t IniProfileFiles::GetString(std::u16string_view section, std::u16string_view key,
                                          std::u16string_view defaultValue, char16_t* buffer,
                                          std::uint32_t units, std::u16string_view path) {
     if (buffer == nullptr || units == 0) return 0;
-    return Load(path).GetString(section, key, defaultValue, buffer, units);
+    return Load(path)->GetString(section, key, defaultValue, buffer, units);
 }
 
 }  // namespace profile

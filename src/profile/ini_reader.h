@@ -7,6 +7,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -82,12 +84,14 @@ class FileSource {
     virtual std::optional<std::string> Read(std::u16string_view path) = 0;
 };
 
-// The profile port over a file source, without a cache: every query reads and parses its
-// file again, so changes to the source show at once and the source sees one read per query
-// (what the native tests count). An unreadable file reads as an empty one.
+// The profile port over a file source. An unreadable file reads as an empty one. Without
+// caching every query reads and parses its file again, so changes to the source show at
+// once and the source sees one read per query (what the native tests count); with caching
+// each path is read once until Forget() (for tools that read fixed files many times).
 class IniProfileFiles final : public platform::ProfileFiles {
   public:
-    explicit IniProfileFiles(FileSource& files) : files_(files) {}
+    explicit IniProfileFiles(FileSource& files, bool cacheDocuments = false)
+        : files_(files), cache_(cacheDocuments) {}
 
     std::uint32_t GetInt(std::u16string_view section, std::u16string_view key,
                          std::int32_t defaultValue, std::u16string_view path) override;
@@ -95,10 +99,14 @@ class IniProfileFiles final : public platform::ProfileFiles {
                             std::u16string_view defaultValue, char16_t* buffer, std::uint32_t units,
                             std::u16string_view path) override;
 
+    void Forget() { documents_.clear(); }
+
   private:
-    IniDocument Load(std::u16string_view path);
+    std::shared_ptr<const IniDocument> Load(std::u16string_view path);
 
     FileSource& files_;
+    bool cache_;
+    std::map<std::u16string, std::shared_ptr<const IniDocument>> documents_;  // by folded path
 };
 
 }  // namespace profile
