@@ -68,6 +68,29 @@ set_property(SOURCE ${CMAKE_BINARY_DIR}/plugin.rc APPEND PROPERTY OBJECT_DEPENDS
 set_property(SOURCE ${CMAKE_BINARY_DIR}/plugin.rc APPEND PROPERTY INCLUDE_DIRECTORIES
              ${CMAKE_SOURCE_DIR}/src)
 
+# The same DLL reading profile files through the platform's functions instead of the cache,
+# for the benchmark's comparison only (tools/bench.sh builds it): bin/platformreads/.
+add_library(plugin_dll_platform_reads SHARED EXCLUDE_FROM_ALL
+  ${CMAKE_SOURCE_DIR}/src/platform/win32/dll_main.cpp
+  ${CMAKE_BINARY_DIR}/plugin.rc
+  resources/plugin.def
+)
+set_target_properties(plugin_dll_platform_reads PROPERTIES
+                      OUTPUT_NAME "${PLUGIN_PREFIX}U" PREFIX "" SUFFIX ".DLL"
+                      RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin/platformreads
+                      LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin/platformreads)
+target_compile_definitions(plugin_dll_platform_reads PRIVATE PLUGIN_PLATFORM_PROFILE_READS)
+target_compile_options(plugin_dll_platform_reads PRIVATE
+                       $<$<COMPILE_LANGUAGE:CXX>:${PLUGIN_WARNINGS}>)
+target_link_libraries(plugin_dll_platform_reads PRIVATE plugin_win32)
+target_link_options(plugin_dll_platform_reads PRIVATE ${STATIC_RUNTIME} -s
+                    -Wl,--enable-stdcall-fixup)
+# Its SNMP module beside it, as the shipped DLL has its own.
+add_custom_command(TARGET plugin_dll_platform_reads POST_BUILD
+                   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:snmp_module>
+                           ${CMAKE_BINARY_DIR}/bin/platformreads/)
+add_dependencies(plugin_dll_platform_reads snmp_module)
+
 add_test(NAME dll_exports_and_imports
          COMMAND ${CMAKE_SOURCE_DIR}/tests/pe/check-pe.sh ${CMAKE_OBJDUMP}
                  $<TARGET_FILE:plugin_dll> ${PE_MAGIC} "DllCanUnloadNow DllGetClassObject")

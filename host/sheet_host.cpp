@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "devmode_calls.h"
+#include "plugin_host.h"
 #include "png_writer.h"
 
 namespace hostsim {
@@ -53,6 +54,7 @@ host::HRESULT SheetHost::Call(host::WORD reason, host::LPARAM lParam) {
 
 host::LONG_PTR HOST_CALL SheetHost::SheetFunction(host::HANDLE sheet, host::DWORD function,
                                                   host::LPARAM lParam1, host::LPARAM lParam2) {
+    HostCallbackTime timed;
     auto* self = static_cast<SheetHost*>(sheet);
     if (self == nullptr) return 0;
     switch (function) {

@@ -7,6 +7,7 @@
 // clang-format on
 
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "platform/win32/system_ports.h"
@@ -51,6 +52,27 @@ std::u16string PortName(const char* portName) {
     return std::u16string(wide, wide + units);
 }
 
+// The UDP socket, opened at the first datagram: a port that names no SNMP agent (a file, a
+// local port) is answered without starting Winsock or making a socket, which under Wine
+// costs milliseconds of every opening of the document settings.
+class SocketOnFirstUse final : public snmp::Transport {
+  public:
+    bool Send(const snmp::Endpoint& to, std::span<const std::uint8_t> datagram) override {
+        return Open() && transport_->Send(to, datagram);
+    }
+    long Receive(std::span<std::uint8_t> buffer, std::uint32_t timeoutMs,
+                 snmp::Endpoint* from) override {
+        return Open() ? transport_->Receive(buffer, timeoutMs, from) : -1;
+    }
+
+  private:
+    bool Open() {
+        if (!transport_) transport_.emplace();
+        return transport_->ok();
+    }
+    std::optional<snmp::win32::UdpTransport> transport_;
+};
+
 }  // namespace
 
 extern "C" unsigned short WINAPI SNMP_AutoUpdate(const char* portName, unsigned char* block,
@@ -69,8 +91,7 @@ extern "C" unsigned short WINAPI SNMP_AutoUpdate(const char* portName, unsigned 
         ports.system = &system;
         ports.profiles = &profiles;
 
-        snmp::win32::UdpTransport transport;
-        if (!transport.ok()) return 0;
+        SocketOnFirstUse transport;
         snmp::win32::TickClock clock;
         // Request ids that differ from call to call and from process to process.
         const auto seed = static_cast<std::uint32_t>(GetTickCount() * 2654435761u) ^
