@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 #include "plugin/host_interface.h"
@@ -9,7 +12,25 @@
 namespace plugin {
 namespace {
 
-thread_local PrinterScope* innermost = nullptr;
+// Each thread's innermost scope. Not a thread_local: the C++ runtime's emulated thread-local
+// storage keeps two semaphores of the host per load of the DLL and never gives them back.
+std::mutex scopesMutex;
+std::map<std::thread::id, PrinterScope*> innermostScopes;
+
+PrinterScope* Innermost() {
+    std::lock_guard<std::mutex> lock(scopesMutex);
+    const auto found = innermostScopes.find(std::this_thread::get_id());
+    return found != innermostScopes.end() ? found->second : nullptr;
+}
+
+void SetInnermost(PrinterScope* scope) {
+    std::lock_guard<std::mutex> lock(scopesMutex);
+    if (scope != nullptr) {
+        innermostScopes[std::this_thread::get_id()] = scope;
+    } else {
+        innermostScopes.erase(std::this_thread::get_id());
+    }
+}
 
 std::u16string Fold(std::u16string_view s) {
     std::u16string out(s);
@@ -38,15 +59,15 @@ void Relocate(unsigned char* buffer, std::size_t size, std::uintptr_t oldBase) {
 }  // namespace
 
 PrinterScope::PrinterScope(void* printer, const char16_t* name)
-    : printer_(printer), known_(name != nullptr), outer_(innermost) {
+    : printer_(printer), known_(name != nullptr), outer_(Innermost()) {
     if (name != nullptr) name_ = name;
-    innermost = this;
+    SetInnermost(this);
 }
 
-PrinterScope::~PrinterScope() { innermost = outer_; }
+PrinterScope::~PrinterScope() { SetInnermost(outer_); }
 
 PrinterScope* PrinterScope::Of(void* printer) {
-    for (PrinterScope* scope = innermost; scope != nullptr; scope = scope->outer_) {
+    for (PrinterScope* scope = Innermost(); scope != nullptr; scope = scope->outer_) {
         if (scope->printer_ == printer) return scope;
     }
     return nullptr;

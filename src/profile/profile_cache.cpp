@@ -75,6 +75,11 @@ std::shared_ptr<const IniDocument> CachedProfileFiles::Document(std::u16string_v
     std::shared_ptr<const IniDocument> document =
         file ? std::make_shared<const IniDocument>(DecodeProfileBytes(file->bytes))
              : std::make_shared<const IniDocument>();
+    // A file that parsed takes more than the whole cache may hold answers like an empty one,
+    // as a file above the size limit does, and is kept as such until it changes: read at
+    // every query instead, a model file of ten megabytes took a minute to open a sheet.
+    if (document->MemoryBytes() > limits_.maxBytes)
+        document = std::make_shared<const IniDocument>();
     std::optional<FileStamp> stamp;
     if (file) stamp = file->stamp;
     file.reset();
@@ -87,16 +92,6 @@ void CachedProfileFiles::Keep(std::u16string_view path, std::shared_ptr<const In
     std::lock_guard<std::mutex> lock(mutex_);
     const std::size_t bytes = document->MemoryBytes();
     Entry* entry = Find(path);
-    if (bytes > limits_.maxBytes) {
-        // Larger than everything the cache may hold: it answers the query that read it and
-        // is let go, and an older version kept of the file goes too. Such a file is read
-        // at every query, as the platform reads every file.
-        if (entry != nullptr) {
-            bytesKept_ -= entry->bytes;
-            entries_.erase(entries_.begin() + (entry - entries_.data()));
-        }
-        return;
-    }
     if (entry == nullptr) {
         entries_.push_back(Entry{std::u16string(path), nullptr, std::nullopt, 0, 0, 0});
         entry = &entries_.back();

@@ -45,7 +45,8 @@ class StampedFileSource {
 };
 
 struct ProfileCacheLimits {
-    // A larger file reads as an unreadable one: empty.
+    // A larger file reads as an unreadable one: empty. So does one whose parsed form alone
+    // needs more than maxBytes.
     std::size_t maxFileBytes = std::size_t{16} << 20;
     // Files kept; beyond either bound the least recently used ones are dropped. The bytes are
     // the memory of the parsed files (IniDocument::MemoryBytes); a file that alone needs more
