@@ -20,9 +20,13 @@ void ReleaseThreadRuntime(HINSTANCE module) {
     // The callback list holds addresses (already relocated), ending with a null one.
     auto* const* callback = reinterpret_cast<PIMAGE_TLS_CALLBACK const*>(
         static_cast<ULONG_PTR>(directory->AddressOfCallBacks));
+    // The callbacks look up thread-local values, which resets the thread's last error; the
+    // caller of FreeLibrary may still be about to report an error of its own.
+    const DWORD lastError = GetLastError();
     for (; callback != nullptr && *callback != nullptr; ++callback) {
         (*callback)(module, DLL_THREAD_DETACH, nullptr);
     }
+    SetLastError(lastError);
 }
 
 }  // namespace win32
