@@ -1,6 +1,8 @@
 # The two commands. Each first installs what is missing on a fresh Debian machine.
 # make demo ARCH=x86 runs the demo with the x86 plug-in (default: x64).
-.PHONY: test demo deps build clean fuzz-smoke
+# make package assembles the driver package in build/package and checks it.
+# make fuzz-smoke runs each fuzz target briefly (make test runs it too).
+.PHONY: test demo package deps build clean fuzz-smoke
 
 ARCH ?= x64
 JOBS := $(shell nproc)
@@ -10,6 +12,9 @@ test: deps
 
 demo: deps
 	tools/demo.sh $(ARCH)
+
+package: deps
+	JOBS=$(JOBS) tools/package.sh
 
 fuzz-smoke: deps
 	tools/fuzz-smoke.sh

@@ -34,7 +34,8 @@ configure_file(${CMAKE_SOURCE_DIR}/resources/plugin.rc.in ${CMAKE_BINARY_DIR}/pl
 
 # The adapters that the plug-in and the SNMP module share (registry, name resolution,
 # profile files, system facts): the module links these, not the user-interface adapters.
-add_library(platform_win32_base STATIC ${CMAKE_SOURCE_DIR}/src/platform/win32/system_ports.cpp)
+add_library(platform_win32_base STATIC ${CMAKE_SOURCE_DIR}/src/platform/win32/system_ports.cpp
+                                       ${CMAKE_SOURCE_DIR}/src/platform/win32/thread_runtime.cpp)
 target_include_directories(platform_win32_base PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(platform_win32_base PRIVATE ${PLUGIN_WARNINGS})
 target_link_libraries(platform_win32_base PUBLIC advapi32 shlwapi ws2_32)
@@ -43,7 +44,8 @@ target_link_libraries(platform_win32_base PUBLIC advapi32 shlwapi ws2_32)
 # that the Wine tests can drive the adapters in-process as well.
 file(GLOB WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp)
 list(REMOVE_ITEM WIN32_SOURCES ${CMAKE_SOURCE_DIR}/src/platform/win32/dll_main.cpp
-     ${CMAKE_SOURCE_DIR}/src/platform/win32/system_ports.cpp)
+     ${CMAKE_SOURCE_DIR}/src/platform/win32/system_ports.cpp
+     ${CMAKE_SOURCE_DIR}/src/platform/win32/thread_runtime.cpp)
 add_library(plugin_win32 STATIC ${WIN32_SOURCES})
 target_compile_options(plugin_win32 PRIVATE ${PLUGIN_WARNINGS})
 target_link_libraries(plugin_win32 PUBLIC plugin_core platform_win32_base shlwapi winspool
@@ -66,6 +68,29 @@ set_property(SOURCE ${CMAKE_BINARY_DIR}/plugin.rc APPEND PROPERTY OBJECT_DEPENDS
 set_property(SOURCE ${CMAKE_BINARY_DIR}/plugin.rc APPEND PROPERTY INCLUDE_DIRECTORIES
              ${CMAKE_SOURCE_DIR}/src)
 
+# The same DLL reading profile files through the platform's functions instead of the cache,
+# for the benchmark's comparison only (tools/bench.sh builds it): bin/platformreads/.
+add_library(plugin_dll_platform_reads SHARED EXCLUDE_FROM_ALL
+  ${CMAKE_SOURCE_DIR}/src/platform/win32/dll_main.cpp
+  ${CMAKE_BINARY_DIR}/plugin.rc
+  resources/plugin.def
+)
+set_target_properties(plugin_dll_platform_reads PROPERTIES
+                      OUTPUT_NAME "${PLUGIN_PREFIX}U" PREFIX "" SUFFIX ".DLL"
+                      RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin/platformreads
+                      LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin/platformreads)
+target_compile_definitions(plugin_dll_platform_reads PRIVATE PLUGIN_PLATFORM_PROFILE_READS)
+target_compile_options(plugin_dll_platform_reads PRIVATE
+                       $<$<COMPILE_LANGUAGE:CXX>:${PLUGIN_WARNINGS}>)
+target_link_libraries(plugin_dll_platform_reads PRIVATE plugin_win32)
+target_link_options(plugin_dll_platform_reads PRIVATE ${STATIC_RUNTIME} -s
+                    -Wl,--enable-stdcall-fixup)
+# Its SNMP module beside it, as the shipped DLL has its own.
+add_custom_command(TARGET plugin_dll_platform_reads POST_BUILD
+                   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:snmp_module>
+                           ${CMAKE_BINARY_DIR}/bin/platformreads/)
+add_dependencies(plugin_dll_platform_reads snmp_module)
+
 add_test(NAME dll_exports_and_imports
          COMMAND ${CMAKE_SOURCE_DIR}/tests/pe/check-pe.sh ${CMAKE_OBJDUMP}
                  $<TARGET_FILE:plugin_dll> ${PE_MAGIC} "DllCanUnloadNow DllGetClassObject")
@@ -86,7 +111,7 @@ add_test(NAME snmp_module_exports_and_imports
 
 # --- The host simulator -------------------------------------------------------------------
 file(GLOB HOST_SIM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/*.cpp)
-list(REMOVE_ITEM HOST_SIM_SOURCES ${CMAKE_SOURCE_DIR}/host/host_main.cpp)
+list(FILTER HOST_SIM_SOURCES EXCLUDE REGEX "_main\\.cpp$")
 add_library(host_sim STATIC ${HOST_SIM_SOURCES})
 target_include_directories(host_sim PUBLIC ${CMAKE_SOURCE_DIR}/host ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(host_sim PRIVATE ${PLUGIN_WARNINGS})
@@ -95,18 +120,65 @@ string(REPLACE "/" "\\\\" MODELS_FOLDER_WINE "Z:${CMAKE_SOURCE_DIR}/models")
 target_compile_definitions(host_sim PUBLIC
                            PLUGIN_DLL_NAME=L"${PLUGIN_PREFIX}U.DLL"
                            MODELS_FOLDER=L"${MODELS_FOLDER_WINE}" UNICODE _UNICODE)
-target_link_libraries(host_sim PUBLIC plugin_core winspool comctl32 gdi32)
+# mingw-w64 has an import library of compstui for x64 only; for x86 one is made from a .def.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(COMPSTUI_IMPORT ${CMAKE_BINARY_DIR}/libcompstui_x86.a)
+  add_custom_command(OUTPUT ${COMPSTUI_IMPORT}
+                     COMMAND ${CMAKE_DLLTOOL} --kill-at -d ${CMAKE_SOURCE_DIR}/host/compstui_x86.def
+                             -l ${COMPSTUI_IMPORT}
+                     DEPENDS ${CMAKE_SOURCE_DIR}/host/compstui_x86.def)
+  add_custom_target(compstui_import DEPENDS ${COMPSTUI_IMPORT})
+  add_dependencies(host_sim compstui_import)
+  target_link_libraries(host_sim PUBLIC plugin_core winspool comctl32 gdi32 ${COMPSTUI_IMPORT})
+else()
+  target_link_libraries(host_sim PUBLIC plugin_core winspool comctl32 gdi32 compstui)
+endif()
+
+# The host simulator as the printer driver's configuration DLL (the installed printers'
+# pConfigFile, beside the plug-in in the driver directory): the Drv* entry points that Wine's
+# spooler and compstui call, reaching the plug-in the way the PostScript driver does.
+add_library(host_config_dll SHARED host/host_config_main.cpp host/host_config.rc
+                                   host/host_config.def)
+set_target_properties(host_config_dll PROPERTIES OUTPUT_NAME "HOSTUI" PREFIX "" SUFFIX ".DLL")
+target_compile_options(host_config_dll PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${PLUGIN_WARNINGS}>)
+target_link_libraries(host_config_dll PRIVATE host_sim)
+target_link_options(host_config_dll PRIVATE ${STATIC_RUNTIME} -s -Wl,--enable-stdcall-fixup)
+set_property(SOURCE host/host_config.rc APPEND PROPERTY OBJECT_DEPENDS
+             ${CMAKE_SOURCE_DIR}/host/host_page_ids.h)
+add_dependencies(host_config_dll plugin_dll)
+
+add_test(NAME host_config_exports_and_imports
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/pe/check-pe.sh ${CMAKE_OBJDUMP}
+                 $<TARGET_FILE:host_config_dll> ${PE_MAGIC}
+                 "DrvConvertDevMode DrvDeviceCapabilities DrvDevicePropertySheets DrvDocumentPropertySheets DrvDriverEvent")
 
 add_executable(host_simulator host/host_main.cpp)
 target_compile_options(host_simulator PRIVATE ${PLUGIN_WARNINGS})
 target_link_libraries(host_simulator PRIVATE host_sim)
 target_link_options(host_simulator PRIVATE ${STATIC_RUNTIME} -municode)
-add_dependencies(host_simulator plugin_dll)
+add_dependencies(host_simulator plugin_dll host_config_dll)
+
+# The gallery: pictures of every dialog of every sample model and language (tools/demo.sh).
+add_executable(gallery host/gallery_main.cpp)
+target_compile_options(gallery PRIVATE ${PLUGIN_WARNINGS})
+target_link_libraries(gallery PRIVATE host_sim)
+target_link_options(gallery PRIVATE ${STATIC_RUNTIME} -municode)
+add_dependencies(gallery plugin_dll)
 
 # --- The Wine desktop holder (tools/wine-server.sh) ----------------------------------------
 add_executable(wine_desktop tools/wine_desktop.cpp)
 target_compile_options(wine_desktop PRIVATE ${PLUGIN_WARNINGS})
 target_link_options(wine_desktop PRIVATE ${STATIC_RUNTIME})
+
+# --- The model-file checker, for model authors on Windows ------------------------------------
+# Defined with the core, before this file set bin/ and the Wine emulator. Under Wine it checks
+# a sample profile through the Z: drive (exit status 0: clean).
+set_target_properties(modelcheck PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin
+                                            CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run.sh)
+target_link_options(modelcheck PRIVATE ${STATIC_RUNTIME} -municode)
+string(REPLACE "/" "\\" MODELCHECK_SAMPLE "Z:${CMAKE_SOURCE_DIR}/models/CVLC5u.INI")
+add_test(NAME modelcheck_sample_under_wine COMMAND modelcheck ${MODELCHECK_SAMPLE} --json)
+set_tests_properties(modelcheck_sample_under_wine PROPERTIES RESOURCE_LOCK wineprefix)
 
 # --- Wine tests ---------------------------------------------------------------------------
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
@@ -118,13 +190,14 @@ file(GLOB WINE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.c
 # The adapters (edit filters, dialog procedure, help, raw jobs) are also tested in-process.
 add_executable(wine_tests ${WINE_TEST_SOURCES})
 target_compile_options(wine_tests PRIVATE ${PLUGIN_WARNINGS})
-target_link_libraries(wine_tests PRIVATE host_sim plugin_win32 gtest gtest_main version advapi32)
+target_link_libraries(wine_tests PRIVATE host_sim plugin_win32 gtest gtest_main version advapi32
+                      ole32 windowscodecs uuid)
 # The profile differential test reads its files from the source tree (as Z:\...).
 target_compile_definitions(wine_tests PRIVATE
                            PROFILE_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/data/profiles"
                            PROFILE_TEST_MODELS_DIR="${CMAKE_SOURCE_DIR}/models")
 target_link_options(wine_tests PRIVATE ${STATIC_RUNTIME})
-add_dependencies(wine_tests plugin_dll)
+add_dependencies(wine_tests plugin_dll host_config_dll)
 
 # What the Wine tests capture lands in one folder of the build: the jobs the spooler writes
 # for a port mapped to a file, and the web addresses handed to the browser, which under Wine
@@ -175,9 +248,24 @@ add_executable(snmp_wine_tests tests/wine/snmp/snmp_agent_test.cpp)
 target_compile_options(snmp_wine_tests PRIVATE ${PLUGIN_WARNINGS})
 target_link_libraries(snmp_wine_tests PRIVATE host_sim gtest gtest_main)
 target_link_options(snmp_wine_tests PRIVATE ${STATIC_RUNTIME})
-add_dependencies(snmp_wine_tests plugin_dll snmp_module)
+add_dependencies(snmp_wine_tests plugin_dll snmp_module host_config_dll)
 set_target_properties(snmp_wine_tests PROPERTIES CROSSCOMPILING_EMULATOR
     "${CMAKE_SOURCE_DIR}/tests/wine/snmp/with-agents.sh;${CMAKE_BINARY_DIR}/wine-run.sh")
 gtest_discover_tests(snmp_wine_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+                     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
+                     PROPERTIES RESOURCE_LOCK wineprefix)
+
+# The road a user walks through the platform's own calls: DocumentPropertiesW,
+# DeviceCapabilitiesW and AddPrinterDriverW on the installed samples reach the plug-in through
+# Wine's spooler and HOSTUI.DLL; the printer properties ask snmpd (with-agents.sh) as the
+# sample printer.
+add_executable(spooler_road_tests tests/wine/spooler/spooler_road_test.cpp)
+target_compile_options(spooler_road_tests PRIVATE ${PLUGIN_WARNINGS})
+target_link_libraries(spooler_road_tests PRIVATE host_sim gtest gtest_main)
+target_link_options(spooler_road_tests PRIVATE ${STATIC_RUNTIME})
+add_dependencies(spooler_road_tests plugin_dll snmp_module host_config_dll)
+set_target_properties(spooler_road_tests PROPERTIES CROSSCOMPILING_EMULATOR
+    "${CMAKE_SOURCE_DIR}/tests/wine/snmp/with-agents.sh;${CMAKE_BINARY_DIR}/wine-run.sh")
+gtest_discover_tests(spooler_road_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
                      WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
                      PROPERTIES RESOURCE_LOCK wineprefix)

@@ -64,6 +64,10 @@ void DialogRobot::Click(HWND dialog, int id) {
     SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }
 
+void DialogRobot::PostClick(HWND dialog, int id) {
+    PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
 bool DialogRobot::IsShown(HWND dialog, int id) {
     return (GetWindowLongW(GetDlgItem(dialog, id), GWL_STYLE) & WS_VISIBLE) != 0;
 }

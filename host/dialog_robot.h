@@ -28,6 +28,9 @@ class DialogRobot {
     // Selects a combo box entry and tells the dialog, as a user's choice does.
     static void Select(HWND dialog, int id, int index);
     static void Click(HWND dialog, int id);
+    // A click that does not wait for its handler: for a button that opens a modal dialog on
+    // the UI thread, which this robot then plays.
+    static void PostClick(HWND dialog, int id);
     static bool IsShown(HWND dialog, int id);
     static bool IsEnabled(HWND dialog, int id);
     static std::wstring Text(HWND dialog, int id);

@@ -11,6 +11,7 @@
 #include <memory>
 #include <thread>
 
+#include "bench.h"
 #include "captured_port.h"
 #include "devmode/oem_devmode.h"
 #include "devmode_calls.h"
@@ -19,6 +20,7 @@
 #include "plugin_host.h"
 #include "sheet_host.h"
 #include "snmp_module_host.h"
+#include "spooler_road.h"
 #include "tree_host.h"
 #include "ui/dialog_ids.h"
 
@@ -490,49 +492,6 @@ void WalkPrinterRoad(const hostsim::ModelSpec& model, const std::wstring& pictur
     plugIn->Release();
 }
 
-// Times the DevMode operations of the real DLL on an installed model: default, convert of a
-// foreign record (which falls back to defaults) and merge of an own record.
-int Bench(host::IPrintOemUI* plugIn, long iterations) {
-    const hostsim::ModelSpec& model = hostsim::SampleModels().front();
-    std::wstring error;
-    if (!hostsim::InstallModel(model, &error)) {
-        std::printf("install failed: %ls\n", error.c_str());
-        return 1;
-    }
-    hostsim::OpenedPrinter printer(model.printerName);
-    auto own = hostsim::NewRecord(0);
-    hostsim::CallDevMode(plugIn, host::kOemDmDefault, printer.get(), nullptr, own.data());
-    auto foreign = hostsim::NewRecord(0x5A);
-    auto out = hostsim::NewRecord(0);
-    struct Case {
-        const char* name;
-        host::DWORD mode;
-        void* in;
-    } cases[] = {{"default", host::kOemDmDefault, nullptr},
-                 {"convert (foreign record)", host::kOemDmConvert, foreign.data()},
-                 {"merge (own record)", host::kOemDmMerge, own.data()}};
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    std::printf("DevMode under Wine, real %ls, model %ls, %ld iterations each\n", PLUGIN_DLL_NAME,
-                model.printerName, iterations);
-    for (const Case& c : cases) {
-        // Marks the start of each case for traces that count the spooler calls per case.
-        OutputDebugStringA((std::string("bench case: ") + c.name).c_str());
-        LARGE_INTEGER start, end;
-        QueryPerformanceCounter(&start);
-        for (long i = 0; i < iterations; ++i) {
-            std::memcpy(out.data(), own.data(), own.size());
-            hostsim::CallDevMode(plugIn, c.mode, printer.get(), c.in, out.data());
-        }
-        QueryPerformanceCounter(&end);
-        const double ns = static_cast<double>(end.QuadPart - start.QuadPart) * 1e9 /
-                          static_cast<double>(frequency.QuadPart) / static_cast<double>(iterations);
-        std::printf("  %-26s %10.0f ns/op\n", c.name, ns);
-    }
-    OutputDebugStringA("bench case: end");
-    return 0;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -549,10 +508,11 @@ int wmain(int argc, wchar_t** argv) {
     if (plugIn == nullptr) return 1;
 
     if (argc > 1 && std::wstring(argv[1]) == L"bench") {
-        const long iterations = argc > 2 ? std::wcstol(argv[2], nullptr, 10) : 2000;
-        const int status = Bench(plugIn, iterations > 0 ? iterations : 2000);
         plugIn->Release();
-        return status;
+        long openings = argc > 2 ? std::wcstol(argv[2], nullptr, 10) : 200;
+        if (openings <= 0) openings = 200;
+        const long operations = argc > 3 ? std::wcstol(argv[3], nullptr, 10) : openings * 10;
+        return hostsim::RunBench(openings, operations > 0 ? operations : openings * 10);
     }
     hostsim::HostDriverUI driver;
     std::printf("  PublishDriverInterface: %s\n",
@@ -570,6 +530,7 @@ int wmain(int argc, wchar_t** argv) {
         }
         modelsShown = shown && modelsShown;
     }
+    hostsim::WalkSpoolerRoad(pictures);
     std::printf("\n");
     std::printf("  DllCanUnloadNow while the object lives: %s\n",
                 hostsim::ResultName(library.CanUnloadNow()).c_str());

@@ -5,6 +5,8 @@
 namespace hostsim {
 namespace {
 
+const wchar_t kSnmpModule[] = L"CVLN.DLL";
+
 // Names every file of the models folder that belongs to the model: those whose name
 // starts with the data file's base.
 std::vector<std::wstring> ModelFiles(const ModelSpec& model) {
@@ -22,7 +24,30 @@ std::vector<std::wstring> ModelFiles(const ModelSpec& model) {
     return files;
 }
 
-// Any file will do for the driver's own modules: the spooler only records their names.
+// The folder of the running program, where the build puts the plug-in, its SNMP module
+// and the host's configuration DLL.
+std::wstring ProgramFolder() {
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, length);
+    return folder.substr(0, folder.rfind(L'\\') + 1);
+}
+
+// Copies a file unless the copy there already has its size and write time (a loaded DLL
+// cannot be overwritten, and an unchanged one need not be).
+bool CopyIfChanged(const std::wstring& from, const std::wstring& to) {
+    WIN32_FILE_ATTRIBUTE_DATA source, target;
+    if (!GetFileAttributesExW(from.c_str(), GetFileExInfoStandard, &source)) return false;
+    if (GetFileAttributesExW(to.c_str(), GetFileExInfoStandard, &target) &&
+        source.nFileSizeLow == target.nFileSizeLow &&
+        source.nFileSizeHigh == target.nFileSizeHigh &&
+        CompareFileTime(&source.ftLastWriteTime, &target.ftLastWriteTime) == 0) {
+        return true;
+    }
+    return CopyFileW(from.c_str(), to.c_str(), FALSE) != FALSE;
+}
+
+// Any file will do for the driver's rendering module: the spooler only records its name.
 bool PlaceholderFile(const std::wstring& path) {
     if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
@@ -73,13 +98,23 @@ bool AddDriverAndPrinter(const ModelSpec& model, const std::vector<std::wstring>
                          std::wstring* error) {
     auto fail = [&](const std::wstring& what) { return Fail(what, error); };
     const std::wstring folder = DriverFolder3();
-    if (!PlaceholderFile(folder + L"PSCRIPT5.DLL") || !PlaceholderFile(folder + L"PS5UI.DLL")) {
-        return fail(L"cannot create the driver's module files");
+    if (!PlaceholderFile(folder + L"PSCRIPT5.DLL")) {
+        return fail(L"cannot create the driver's rendering module");
+    }
+    // The configuration module is the host's own DLL; the plug-in and its SNMP module lie
+    // beside it among the driver's files, as a driver package installs them.
+    for (const wchar_t* module : {kConfigFile, PLUGIN_DLL_NAME, kSnmpModule}) {
+        if (!CopyIfChanged(ProgramFolder() + module, folder + module)) {
+            return fail(std::wstring(L"cannot copy ") + module + L" into the driver directory");
+        }
     }
 
     // Dependent files: a list of names, each terminated, ending with an empty name.
     std::wstring dependent;
     for (const std::wstring& name : files) dependent += name + L'\0';
+    for (const wchar_t* module : {PLUGIN_DLL_NAME, kSnmpModule}) {
+        dependent += std::wstring(module) + L'\0';
+    }
     dependent += L'\0';
 
     DRIVER_INFO_3W driver = {};
@@ -87,7 +122,7 @@ bool AddDriverAndPrinter(const ModelSpec& model, const std::vector<std::wstring>
     driver.pName = const_cast<wchar_t*>(model.driverName);
     driver.pDriverPath = const_cast<wchar_t*>(L"PSCRIPT5.DLL");
     driver.pDataFile = const_cast<wchar_t*>(model.dataFile);
-    driver.pConfigFile = const_cast<wchar_t*>(L"PS5UI.DLL");
+    driver.pConfigFile = const_cast<wchar_t*>(kConfigFile);
     driver.pDependentFiles = dependent.data();
     driver.pDefaultDataType = const_cast<wchar_t*>(L"RAW");
     if (!AddPrinterDriverW(nullptr, 3, reinterpret_cast<BYTE*>(&driver))) {
@@ -171,6 +206,17 @@ bool AddStandardTcpIpPort(const wchar_t* port, const wchar_t* address, const wch
                                    sizeof snmpEnabled) == ERROR_SUCCESS;
     RegCloseKey(key);
     return ok;
+}
+
+bool RemovePrinter(const wchar_t* printerName) {
+    PRINTER_DEFAULTSW access = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    HANDLE printer = nullptr;
+    if (!OpenPrinterW(const_cast<wchar_t*>(printerName), &printer, &access)) {
+        return GetLastError() == ERROR_INVALID_PRINTER_NAME;
+    }
+    const BOOL deleted = DeletePrinter(printer);
+    ClosePrinter(printer);
+    return deleted != FALSE;
 }
 
 bool StoreLanguageCode(const wchar_t* printerName, const wchar_t* code) {

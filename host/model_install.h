@@ -1,6 +1,9 @@
 // Installs a sample model into the spooler the way a printer's setup does: the model files
-// go into the driver directory's "3" folder, the driver is added at level 3 with the model's
-// data file, and a printer on "FILE:" is added for it.
+// go into the driver directory's "3" folder with the plug-in, its SNMP module and the host's
+// configuration DLL (HOSTUI.DLL, the driver's pConfigFile) from the program's folder, the
+// driver is added at level 3 with the model's data file, and a printer on "FILE:" is added
+// for it. Wine's spooler loads HOSTUI.DLL for both steps (DrvDriverEvent, and
+// DrvDocumentPropertySheets for a new printer's default DEVMODE).
 #pragma once
 
 #include <windows.h>
@@ -9,6 +12,9 @@
 #include <vector>
 
 namespace hostsim {
+
+// The host's configuration DLL, the installed drivers' configuration file.
+inline constexpr wchar_t kConfigFile[] = L"HOSTUI.DLL";
 
 struct ModelSpec {
     const wchar_t* printerName;
@@ -55,6 +61,9 @@ class OpenedPrinter {
   private:
     HANDLE handle_ = nullptr;
 };
+
+// Deletes a printer, and with it its printer data; true when it is gone (or never was).
+bool RemovePrinter(const wchar_t* printerName);
 
 // Stores the per-user language code of a printer (DrvCntCode under
 // "Software\Corvel\<printer>"), as the plug-in does once it has chosen one.

@@ -1,8 +1,26 @@
 #include "plugin_host.h"
 
+#include <atomic>
 #include <cstdio>
 
 namespace hostsim {
+namespace {
+
+std::atomic<long long> hostTicks{0};
+
+long long Ticks() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+}  // namespace
+
+HostCallbackTime::HostCallbackTime() : start_(Ticks()) {}
+
+HostCallbackTime::~HostCallbackTime() { hostTicks += Ticks() - start_; }
+
+long long HostCallbackTime::Total() { return hostTicks.load(); }
 
 PluginLibrary::~PluginLibrary() {
     if (module_ != nullptr) FreeLibrary(module_);
@@ -63,6 +81,7 @@ host::ULONG HostDriverUI::Release() {
 
 host::HRESULT HostDriverUI::DrvGetDriverSetting(void*, const char*, void*, host::DWORD,
                                                 host::DWORD*, host::DWORD*) {
+    HostCallbackTime timed;
     return host::kEFail;
 }
 
@@ -71,6 +90,7 @@ host::HRESULT HostDriverUI::DrvUpgradeRegistrySetting(host::HANDLE, const char*,
 }
 
 host::HRESULT HostDriverUI::DrvUpdateUISetting(void*, void*, host::DWORD, host::DWORD) {
+    HostCallbackTime timed;
     ++updateCalls_;
     return host::kSOk;
 }

@@ -38,6 +38,22 @@ class PluginLibrary {
     CanUnloadNowFn canUnloadNow_ = nullptr;
 };
 
+// Time the host spends in its own functions while the plug-in calls them (the sheet function,
+// the driver interface), summed over the process, so that a benchmark can tell the plug-in's
+// time from the host's. One object times one host function call.
+class HostCallbackTime {
+  public:
+    HostCallbackTime();
+    ~HostCallbackTime();
+    HostCallbackTime(const HostCallbackTime&) = delete;
+    HostCallbackTime& operator=(const HostCallbackTime&) = delete;
+    // Performance-counter ticks spent in host functions so far.
+    static long long Total();
+
+  private:
+    long long start_;
+};
+
 // The host driver's own interface, published to the plug-in; it counts references and
 // records what the plug-in asks of it.
 class HostDriverUI final : public host::IPrintOemDriverUI {

@@ -2,10 +2,14 @@
 
 #include <commctrl.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "devmode_calls.h"
+#include "plugin_host.h"
 #include "png_writer.h"
 
 namespace hostsim {
@@ -37,6 +41,11 @@ SheetHost::~SheetHost() {
     if (heap_ != nullptr) HeapDestroy(heap_);
 }
 
+std::vector<HPROPSHEETPAGE> SheetHost::TakePages() {
+    titles_.clear();
+    return std::exchange(pages_, {});
+}
+
 host::HRESULT SheetHost::Call(host::WORD reason, host::LPARAM lParam) {
     info_.Reason = reason;
     return document_ ? plugIn_->DocumentPropertySheets(&info_, lParam)
@@ -45,6 +54,7 @@ host::HRESULT SheetHost::Call(host::WORD reason, host::LPARAM lParam) {
 
 host::LONG_PTR HOST_CALL SheetHost::SheetFunction(host::HANDLE sheet, host::DWORD function,
                                                   host::LPARAM lParam1, host::LPARAM lParam2) {
+    HostCallbackTime timed;
     auto* self = static_cast<SheetHost*>(sheet);
     if (self == nullptr) return 0;
     switch (function) {
@@ -112,6 +122,9 @@ bool CaptureWindow(HWND window, const std::wstring& pngPath) {
     bool written = false;
     if (bitmap != nullptr && bits != nullptr) {
         HGDIOBJ old = SelectObject(memory, bitmap);
+        // A mirrored window (right-to-left layout) has a mirrored DC: copied into a DC of
+        // the same layout, its picture stays as the screen shows it.
+        SetLayout(memory, GetLayout(source));
         RedrawWindow(window, nullptr, nullptr,
                      RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
@@ -158,6 +171,50 @@ int GdiObjectsAlive() {
     int alive = 0;
     for (int i = 0; i < kEntries; ++i) alive += table[i].type != 0 ? 1 : 0;
     return alive;
+}
+
+int HandlesOpen() {
+    DWORD counted = 0;
+    if (GetProcessHandleCount(GetCurrentProcess(), &counted) && counted != 0) {
+        return static_cast<int>(counted);
+    }
+    // SystemHandleInformation (16): a count, then one entry per handle of every process.
+    struct Entry {
+        ULONG ownerPid;
+        BYTE objectType;
+        BYTE flags;
+        USHORT value;
+        void* object;
+        ULONG access;
+    };
+    struct List {
+        ULONG count;
+        Entry entries[1];
+    };
+    constexpr ULONG kSystemHandleInformation = 16;
+    constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
+    using Query = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
+    const auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    if (query == nullptr) return -1;
+    std::vector<unsigned char> buffer(1 << 16);
+    LONG status = 0;
+    for (;;) {
+        ULONG needed = 0;
+        status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
+                       &needed);
+        if (status != kInfoLengthMismatch || buffer.size() >= (1u << 26)) break;
+        buffer.resize(buffer.size() * 2);
+    }
+    if (status != 0) return -1;
+    const auto* list = reinterpret_cast<const List*>(buffer.data());
+    const std::size_t room = (buffer.size() - offsetof(List, entries)) / sizeof(Entry);
+    const DWORD self = GetCurrentProcessId();
+    int mine = 0;
+    for (ULONG i = 0; i < list->count && i < room; ++i) {
+        mine += list->entries[i].ownerPid == self ? 1 : 0;
+    }
+    return mine;
 }
 
 }  // namespace hostsim

@@ -37,6 +37,9 @@ class SheetHost {
     // The descriptions the pages were added with (size, flags, activation context).
     const std::vector<PROPSHEETPAGEW>& pageDescriptions() const { return descriptions_; }
     int setResultCalls() const { return setResultCalls_; }
+    // Hands the added pages over to a sheet that will own them: this host no longer
+    // destroys them.
+    std::vector<HPROPSHEETPAGE> TakePages();
 
     // Shows page `index` in a modeless property sheet, runs its messages, calls `inspect`
     // with the page window while it is shown, and closes the sheet. False when the sheet
@@ -71,6 +74,11 @@ bool CaptureWindow(HWND window, const std::wstring& pngPath);
 // The GDI objects alive in the process: GetGuiResources' count, or where that is a stub (as
 // under Wine) the used entries of the GDI handle table the process environment block names.
 int GdiObjectsAlive();
+
+// The kernel handles the process holds (files, events, registry keys, sockets, threads...):
+// GetProcessHandleCount's answer, or where that is a stub (as under Wine) the process's
+// entries in the system's handle list. -1 when neither can be had.
+int HandlesOpen();
 
 template <class Inspect>
 bool SheetHost::ShowPage(std::size_t index, Inspect&& inspect) {

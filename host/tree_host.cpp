@@ -186,6 +186,30 @@ host::OPTITEM* DocumentTreeHost::ItemById(host::BYTE id) {
     return nullptr;
 }
 
+std::wstring DocumentTreeHost::ItemName(const host::OPTITEM& item) {
+    const auto* data = reinterpret_cast<const host::USERDATA*>(item.UserData);
+    if (data != nullptr && data->pKeyWordName != nullptr) {
+        const std::string keyword = data->pKeyWordName;
+        return std::wstring(keyword.begin(), keyword.end());
+    }
+    switch (item.DMPubID) {
+        case host::kDmPubCopiesCollate:
+            return L"Copies";
+        case host::kDmPubColor:
+            return L"Color";
+        case host::kDmPubPrintQuality:
+            return L"Print Quality";
+        case host::kDmPubDefSource:
+            return L"Paper Source";
+        case host::kDmPubDuplex:
+            return L"Duplex";
+        case host::kDmPubNup:
+            return L"Pages per Sheet";
+        default:
+            return L"Item";
+    }
+}
+
 host::OPTITEM* DocumentTreeHost::Own(std::size_t index) {
     return index < own_.size() ? &own_[index] : nullptr;
 }

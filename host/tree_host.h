@@ -31,6 +31,8 @@ class DocumentTreeHost {
     static host::LONG OptionIndex(const host::OPTITEM& item, const wchar_t* text);
     static std::wstring OptionText(const host::OPTITEM& item);
     const host::OEMCUIPPARAM& param() const { return param_; }
+    // The parameter block as a careless host may change it before Build.
+    host::OEMCUIPPARAM& param() { return param_; }
 
     // The installed callback with a reason; `current` and `oldSelection` as the host fills
     // CPSUICBPARAM for a selection change.
@@ -43,7 +45,12 @@ class DocumentTreeHost {
 
     host::OPTITEM* Item(const char* keyword);
     host::OPTITEM* ItemById(host::BYTE id);
+    std::size_t ItemCount() const { return items_.size(); }
+    const host::OPTITEM& ItemAt(std::size_t index) const { return items_[index]; }
+    // The keyword of a driver item ("ColorMode"), or its public field ("Copies").
+    static std::wstring ItemName(const host::OPTITEM& item);
     host::OPTITEM* Own(std::size_t index);
+    std::size_t OwnCount() const { return own_.size(); }
     std::wstring OwnCaption(std::size_t index);
 
   private:

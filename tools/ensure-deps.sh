@@ -26,6 +26,10 @@ need libclang-rt-dev "$(ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuz
     2>/dev/null | head -n 1)"
 # Caption glyphs and Windows-like text sizes in the pictures of dialogs.
 need fonts-wine /usr/share/wine/fonts/tahoma.ttf
+# The gallery's mirrored pictures: a Hebrew locale makes Wine's system language right to left.
+need locales /usr/share/i18n/locales/he_IL
+# Japanese glyphs in the gallery's pictures.
+need fonts-ipafont-gothic /usr/share/fonts/opentype/ipafont-gothic/ipag.ttf
 need git /usr/bin/git
 # net-snmp's agent and tools: the stand-in printer of the SNMP module's tests and the demo.
 need snmpd /usr/sbin/snmpd

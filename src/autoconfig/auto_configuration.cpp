@@ -52,6 +52,14 @@ class Run {
             tree::FindDriverItem(param_.pDrvOptItems, param_.cDrvOptItems, keyword);
         if (changed != nullptr) *changed = false;
         if (item == nullptr) return nullptr;
+        // The host shows the option at Sel of the item's list: a number the printer reports
+        // beyond that list (more bins or trays than the model offers) would point past its
+        // end, so such a fact leaves the item as the user has it.
+        if (item->pOptType == nullptr || selection < 0 || selection >= item->pOptType->Count) {
+            Note(std::string(keyword) + " keeps its selection: " + std::to_string(selection) +
+                 " is not one of its options");
+            return item;
+        }
         if (item->Sel != selection) {
             tree::SelectDriverItem(session_.driverHelper, param_.poemuiobj, item, selection,
                                    host::kOemCuipPrnProp);

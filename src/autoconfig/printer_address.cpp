@@ -27,14 +27,16 @@ std::unique_ptr<platform::RegistryKey> OpenPortKey(platform::RegistryKey& machin
     return machine.Open(path, platform::kKeyRead);
 }
 
-// Reads a value, whatever its type, as text into a buffer of 520 bytes. A value that fills
-// the buffer is stored without a terminator, so the text is cut to 259 characters and
-// terminated; on failure the buffer holds the empty text.
+// Reads a text value into a buffer of 520 bytes. A value that fills the buffer is stored
+// without a terminator, so the text is cut to 259 characters and terminated; on failure the
+// buffer holds the empty text. A value of another type (a number, bytes) fails: read as text
+// it would name an address made of control characters.
 bool ReadText(platform::RegistryKey& key, std::u16string_view name,
               char16_t (&buffer)[kAddressUnits]) {
     std::uint32_t type = 0;
     std::uint32_t bytes = sizeof buffer;
-    if (key.QueryValue(name, &type, buffer, &bytes) != platform::kRegSuccess) {
+    if (key.QueryValue(name, &type, buffer, &bytes) != platform::kRegSuccess ||
+        (type != platform::kRegSz && type != platform::kRegExpandSz)) {
         buffer[0] = u'\0';
         return false;
     }

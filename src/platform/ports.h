@@ -137,6 +137,11 @@ class Spooler {
     // error code, 0 when the spooler knows the form.
     virtual std::uint32_t ReadForm(void* printer, std::u16string_view name, std::uint32_t* flags,
                                    std::uint32_t* width, std::uint32_t* height) = 0;
+    // The printer's name (GetPrinterW level 4, pPrinterName); an error code, 0 with the name in
+    // *name. A spooler that cannot tell answers kErrorNotSupported.
+    virtual std::uint32_t PrinterName(void* /*printer*/, std::u16string* /*name*/) {
+        return kErrorNotSupported;
+    }
 };
 
 // Host names to IPv4 addresses (the sockets service's gethostbyname).

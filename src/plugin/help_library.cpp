@@ -66,19 +66,26 @@ void HelpLibrary::Load() {
 
 void* HelpLibrary::HtmlHelp(void* owner, const char16_t* address, std::uint32_t command,
                             std::uintptr_t data) {
-    // Nothing may leave the once-function: with the platform's thread library an exception
-    // there would leave the once-flag locked for good. A load that fails (an allocation
-    // included) leaves the service unavailable.
-    std::call_once(once_, [this]() noexcept {
-        try {
-            Load();
-        } catch (...) {
-            library_.reset();
-            entry_ = nullptr;
+    Entry entry = nullptr;
+    {
+        // The first call loads the control; a call on another thread meanwhile waits for it.
+        // (A mutex, not a once-flag: the platform's thread library keeps a record of each
+        // thread that passes a once-flag, which outlives an unloaded plug-in.) A load that
+        // fails (an allocation included) leaves the service unavailable.
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!loadTried_) {
+            loadTried_ = true;
+            try {
+                Load();
+            } catch (...) {
+                library_.reset();
+                entry_ = nullptr;
+            }
         }
-    });
-    if (entry_ == nullptr) return nullptr;
-    return entry_(owner, address, command, data);
+        entry = entry_;
+    }
+    if (entry == nullptr) return nullptr;
+    return entry(owner, address, command, data);
 }
 
 }  // namespace plugin

@@ -33,7 +33,8 @@ class HelpLibrary final : public platform::HelpService {
     void Load();
 
     const platform::Platform& ports_;
-    std::once_flag once_;
+    std::mutex mutex_;
+    bool loadTried_ = false;
     std::unique_ptr<platform::LoadedModule> library_;
     Entry entry_ = nullptr;
 };

@@ -7,6 +7,7 @@
 #include "devmode/devmode_handler.h"
 #include "plugin/device_capabilities.h"
 #include "plugin/driver_event.h"
+#include "plugin/spooler_memo.h"
 #include "tree/tree_entry.h"
 #include "ui/property_sheets.h"
 
@@ -28,6 +29,15 @@ host::HRESULT NoThrow(Body&& body) noexcept {
     } catch (...) {
         return host::kEFail;
     }
+}
+
+// The printer of a sheet being started, named by the host; other reasons name none.
+PrinterScope SheetPrinter(const host::PROPSHEETUI_INFO& info) {
+    const auto* param = reinterpret_cast<const host::OEMUIPSPARAM*>(info.lParamInit);
+    if (info.Reason != host::kPropSheetUiReasonInit || param == nullptr) {
+        return PrinterScope(nullptr);
+    }
+    return PrinterScope(param->hPrinter, param->pPrinterName);
 }
 
 }  // namespace
@@ -94,6 +104,8 @@ host::HRESULT PlugInObject::DevMode(host::DWORD mode, host::OEMDMPARAM* param) {
         if (param == nullptr || mode < host::kOemDmSize || mode > host::kOemDmMerge) {
             return Fail(platform::kErrorInvalidParameter);
         }
+        // The printer is named by the spooler, once, should the record need the model.
+        const PrinterScope printer(param->hPrinter);
         devmode::HandleDevMode(state_.ports(), mode, *param);
         return host::kSOk;
     });
@@ -119,6 +131,7 @@ host::HRESULT PlugInObject::CommonUIProp(host::DWORD mode, host::OEMCUIPPARAM* p
         }
         // Tree requests always answer S_OK; a missing parameter block just offers nothing.
         if (param == nullptr) return host::kSOk;
+        const PrinterScope printer(param->hPrinter, param->pPrinterName);
         if (mode == host::kOemCuipDocProp) {
             tree::DocumentTree(state_, driverHelper_, *param);
         } else {
@@ -134,6 +147,7 @@ host::HRESULT PlugInObject::DocumentPropertySheets(host::PROPSHEETUI_INFO* info,
         if (info == nullptr || info->Version != host::kPropSheetUiInfoVersion) {
             return Fail(platform::kErrorInvalidParameter);
         }
+        const PrinterScope printer = SheetPrinter(*info);
         return ui::DocumentPropertySheets(state_, driverHelper_, *info, lParam);
     });
 }
@@ -144,6 +158,7 @@ host::HRESULT PlugInObject::DevicePropertySheets(host::PROPSHEETUI_INFO* info,
         if (info == nullptr || info->Version != host::kPropSheetUiInfoVersion) {
             return Fail(platform::kErrorInvalidParameter);
         }
+        const PrinterScope printer = SheetPrinter(*info);
         return ui::DevicePropertySheets(state_, driverHelper_, *info, lParam);
     });
 }
@@ -159,6 +174,7 @@ host::HRESULT PlugInObject::DeviceCapabilities(host::OEMUIOBJ*, host::HANDLE pri
         if (capability != host::kDcEnumResolutions) return host::kSOk;
         // A list that cannot be adjusted needs no profile read.
         if (output == nullptr || oldResult == 0 || oldResult == host::kGdiError) return host::kSOk;
+        const PrinterScope named(printer);
         const ResolutionIndexes indexes = ReadResolutionIndexes(state_.ports(), printer);
         AdjustResolutionList(indexes.resolution300Index, indexes.quality300Index, output,
                              oldResult);

@@ -1,13 +1,15 @@
 #include "profile/bounded_text.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace text {
 namespace {
 
 bool SizeUsable(std::size_t units) { return units != 0 && units <= kMaxUnits; }
 
-// Writes into a destination of known size, remembering whether anything was cut.
+// Writes into a destination of known size, remembering whether anything was cut. A writer
+// without a destination (size 0) writes nothing and is never finished.
 class Writer {
   public:
     Writer(char16_t* dest, std::size_t units) : dest_(dest), units_(units) {}
@@ -54,63 +56,10 @@ void PutNumber(Writer& out, unsigned long long value, bool negative, unsigned ba
     while (n > 0) out.Put(digits[--n]);
 }
 
-}  // namespace
-
-std::u16string UpperAscii(std::u16string_view s) {
-    std::u16string out(s);
-    for (char16_t& c : out) {
-        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
-    }
-    return out;
-}
-
-std::size_t FieldLength(const char16_t* field, std::size_t width) {
-    if (field == nullptr) return 0;
-    std::size_t n = 0;
-    while (n < width && field[n] != u'\0') ++n;
-    return n;
-}
-
-Result Copy(char16_t* dest, std::size_t destUnits, std::u16string_view src) {
-    if (dest == nullptr || !SizeUsable(destUnits)) return kInvalidArgument;
-    Writer out(dest, destUnits);
-    out.Put(src);
-    return out.Finish();
-}
-
-Result Copy(char16_t* dest, std::size_t destUnits, const char16_t* src) {
-    if (dest == nullptr || !SizeUsable(destUnits)) return kInvalidArgument;
-    // Read the source only as far as the destination can take, plus one unit to tell
-    // whether it was cut.
-    const std::size_t n = FieldLength(src, destUnits);
-    return Copy(dest, destUnits, std::u16string_view(src ? src : u"", n));
-}
-
-Result Length(const char16_t* s, std::size_t maxUnits, std::size_t* length) {
-    if (length != nullptr) *length = 0;
-    if (s == nullptr || !SizeUsable(maxUnits)) return kInvalidArgument;
-    const std::size_t n = FieldLength(s, maxUnits);
-    if (n == maxUnits) return kInvalidArgument;
-    if (length != nullptr) *length = n;
-    return kOk;
-}
-
-Result Concat(char16_t* dest, std::size_t destUnits, std::u16string_view src) {
-    if (dest == nullptr || !SizeUsable(destUnits)) return kInvalidArgument;
-    std::size_t used = 0;
-    if (Length(dest, destUnits, &used) != kOk) return kInvalidArgument;
-    return Copy(dest + used, destUnits - used, src);
-}
-
-Result Format(char16_t* dest, std::size_t destUnits, std::u16string_view format,
-              std::initializer_list<FormatArg> args) {
-    return Format(dest, destUnits, format, args.begin(), args.size());
-}
-
-Result Format(char16_t* dest, std::size_t destUnits, std::u16string_view format,
-              const FormatArg* argv, std::size_t count) {
-    if (dest == nullptr || !SizeUsable(destUnits)) return kInvalidArgument;
-    Writer out(dest, destUnits);
+// Writes the expansion of a format to `out`. Each conversion that is written out as it
+// stands is also added to `unfilled` when one is given.
+void Expand(Writer& out, std::u16string_view format, const FormatArg* argv, std::size_t count,
+            std::vector<std::u16string>* unfilled) {
     const FormatArg* next = argv;
     const FormatArg* const last = argv + (argv != nullptr ? count : 0);
     std::size_t i = 0;
@@ -188,10 +137,79 @@ Result Format(char16_t* dest, std::size_t destUnits, std::u16string_view format,
             // Unknown, incomplete or unmatched conversion: shown as written.
             const std::size_t end = std::min(i + 1, format.size());
             out.Put(format.substr(start, end - start));
+            if (unfilled != nullptr) unfilled->emplace_back(format.substr(start, end - start));
             i = end;
         }
     }
+}
+
+}  // namespace
+
+std::u16string UpperAscii(std::u16string_view s) {
+    std::u16string out(s);
+    for (char16_t& c : out) {
+        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+    }
+    return out;
+}
+
+std::size_t FieldLength(const char16_t* field, std::size_t width) {
+    if (field == nullptr) return 0;
+    std::size_t n = 0;
+    while (n < width && field[n] != u'\0') ++n;
+    return n;
+}
+
+Result Copy(char16_t* dest, std::size_t destUnits, std::u16string_view src) {
+    if (dest == nullptr || !SizeUsable(destUnits)) return kInvalidArgument;
+    Writer out(dest, destUnits);
+    out.Put(src);
     return out.Finish();
+}
+
+Result Copy(char16_t* dest, std::size_t destUnits, const char16_t* src) {
+    if (dest == nullptr || !SizeUsable(destUnits)) return kInvalidArgument;
+    // Read the source only as far as the destination can take, plus one unit to tell
+    // whether it was cut.
+    const std::size_t n = FieldLength(src, destUnits);
+    return Copy(dest, destUnits, std::u16string_view(src ? src : u"", n));
+}
+
+Result Length(const char16_t* s, std::size_t maxUnits, std::size_t* length) {
+    if (length != nullptr) *length = 0;
+    if (s == nullptr || !SizeUsable(maxUnits)) return kInvalidArgument;
+    const std::size_t n = FieldLength(s, maxUnits);
+    if (n == maxUnits) return kInvalidArgument;
+    if (length != nullptr) *length = n;
+    return kOk;
+}
+
+Result Concat(char16_t* dest, std::size_t destUnits, std::u16string_view src) {
+    if (dest == nullptr || !SizeUsable(destUnits)) return kInvalidArgument;
+    std::size_t used = 0;
+    if (Length(dest, destUnits, &used) != kOk) return kInvalidArgument;
+    return Copy(dest + used, destUnits - used, src);
+}
+
+Result Format(char16_t* dest, std::size_t destUnits, std::u16string_view format,
+              std::initializer_list<FormatArg> args) {
+    return Format(dest, destUnits, format, args.begin(), args.size());
+}
+
+Result Format(char16_t* dest, std::size_t destUnits, std::u16string_view format,
+              const FormatArg* argv, std::size_t count) {
+    if (dest == nullptr || !SizeUsable(destUnits)) return kInvalidArgument;
+    Writer out(dest, destUnits);
+    Expand(out, format, argv, count, nullptr);
+    return out.Finish();
+}
+
+std::vector<std::u16string> UnfilledConversions(std::u16string_view format, const FormatArg* args,
+                                                std::size_t count) {
+    std::vector<std::u16string> unfilled;
+    Writer nowhere(nullptr, 0);
+    Expand(nowhere, format, args, count, &unfilled);
+    return unfilled;
 }
 
 Result FormatBytes(char16_t* dest, std::size_t destBytes, std::u16string_view format,

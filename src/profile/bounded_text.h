@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace text {
 
@@ -70,6 +71,12 @@ Result Format(char16_t* dest, std::size_t destUnits, std::u16string_view format,
 // The same with the arguments as an array.
 Result Format(char16_t* dest, std::size_t destUnits, std::u16string_view format,
               const FormatArg* args, std::size_t count);
+
+// The conversions of `format` that Format, given these arguments, writes out as they stand
+// (unknown, incomplete, or without an argument of their kind), in order of appearance: a
+// text can be checked before it is used as a format.
+std::vector<std::u16string> UnfilledConversions(std::u16string_view format, const FormatArg* args,
+                                                std::size_t count);
 
 // The same with the destination size given in bytes (odd byte counts round down).
 Result FormatBytes(char16_t* dest, std::size_t destBytes, std::u16string_view format,

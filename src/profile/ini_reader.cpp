@@ -126,12 +126,8 @@ std::u16string_view CutAtNull(std::u16string_view s) {
 
 // Names compare without regard to the letter case of A-Z only. Windows folds other letters
 // too; Wine (which the differential test measures) does not, and neither do we.
-std::u16string Fold(std::u16string_view s) {
-    std::u16string out(s);
-    for (char16_t& c : out) {
-        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-    }
-    return out;
+char16_t FoldAscii(char16_t c) {
+    return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
 }
 
 // Copies a value or default the way the platform does: a text of at least two characters
@@ -196,15 +192,34 @@ std::u16string DecodeProfileBytes(std::string_view bytes) {
     return DecodeCp1252(bytes);
 }
 
-IniDocument::IniDocument() { Parse({}); }
+std::size_t IniDocument::FoldedHash::operator()(std::u16string_view name) const noexcept {
+    // FNV-1a over the folded units.
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const char16_t c : name) hash = (hash ^ FoldAscii(c)) * 1099511628211ull;
+    return static_cast<std::size_t>(hash ^ (hash >> 32));
+}
 
-IniDocument::IniDocument(std::u16string_view text) { Parse(text); }
+bool IniDocument::FoldedEqual::operator()(std::u16string_view a,
+                                          std::u16string_view b) const noexcept {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [](char16_t x, char16_t y) { return FoldAscii(x) == FoldAscii(y); });
+}
+
+IniDocument::IniDocument() {
+    Parse({});
+    memoryBytes_ = CountMemory();
+}
+
+IniDocument::IniDocument(std::u16string_view text) {
+    Parse(text);
+    memoryBytes_ = CountMemory();
+}
 
 void IniDocument::Parse(std::u16string_view text) {
     // Lines before the first header belong to a nameless section that always comes first,
     // so a later "[]" header can never be reached.
-    sections_.push_back(Section{});
-    firstSection_.emplace(std::u16string(), 0);
+    Section* current = &sections_[std::u16string()];
 
     std::size_t pos = 0;
     while (pos < text.size()) {
@@ -220,49 +235,84 @@ void IniDocument::Parse(std::u16string_view text) {
             // without one is read as a key.
             const std::size_t close = line.rfind(u']');
             if (close != std::u16string_view::npos) {
+                // Only the first section of a name is searched: the lines of a repeated one
+                // are passed over (repeated sections are not merged).
                 const std::u16string_view name = CutAtNull(Trim(line.substr(1, close - 1)));
-                sections_.push_back(Section{std::u16string(name), {}, {}});
-                firstSection_.emplace(Fold(name), sections_.size() - 1);
+                const auto [at, added] = sections_.try_emplace(std::u16string(name));
+                current = added ? &at->second : nullptr;
                 continue;
             }
         }
+        if (current == nullptr) continue;
 
         // "name = value" with blanks around both trimmed. Comments get no treatment of their
         // own: a ';' line is a key whose name starts with ';' (Wine's reading, which the
         // differential test measures). A line without '=' is a key without a value, which
-        // reads as the caller's default.
+        // reads as the caller's default. The first line of a name wins.
         line = TrimRight(line);
-        Entry entry;
         const std::size_t eq = line.find(u'=');
-        if (eq == std::u16string_view::npos) {
-            entry.name = CutAtNull(line);
-        } else {
-            entry.name = CutAtNull(TrimRight(line.substr(0, eq)));
-            entry.value = std::u16string(CutAtNull(TrimLeft(line.substr(eq + 1))));
-        }
-        Section& section = sections_.back();
-        section.firstEntry.emplace(Fold(entry.name), section.entries.size());
-        section.entries.push_back(std::move(entry));
+        const std::u16string_view name =
+            CutAtNull(eq == std::u16string_view::npos ? line : TrimRight(line.substr(0, eq)));
+        if (current->find(name) != current->end()) continue;
+        std::optional<std::u16string> value;
+        if (eq != std::u16string_view::npos)
+            value.emplace(CutAtNull(TrimLeft(line.substr(eq + 1))));
+        current->emplace(std::u16string(name), std::move(value));
     }
 }
 
-// Only the first section of a name is searched: repeated sections are not merged (Wine's
-// behaviour, which the differential test measures).
-const IniDocument::Entry* IniDocument::Find(std::u16string_view section,
-                                            std::u16string_view key) const {
-    const auto s = firstSection_.find(Fold(Trim(CutAtNull(section))));
-    if (s == firstSection_.end()) return nullptr;
-    const Section& found = sections_[s->second];
-    const auto e = found.firstEntry.find(Fold(Trim(CutAtNull(key))));
-    return e == found.firstEntry.end() ? nullptr : &found.entries[e->second];
+namespace {
+
+// One heap block of `bytes` as the allocator hands it out: a header of two pointers and a
+// size rounded up to two pointers (glibc's and the Windows heap's granularity).
+std::size_t Block(std::size_t bytes) {
+    constexpr std::size_t kUnit = 2 * sizeof(void*);
+    return (bytes + kUnit + kUnit - 1) / kUnit * kUnit;
+}
+
+// The heap block of a string's characters; none for one held in the object itself.
+std::size_t TextBlock(const std::u16string& s) {
+    // Strings of up to this many units live inside the string object (libstdc++).
+    constexpr std::size_t kInPlace = 15 / sizeof(char16_t);
+    return s.capacity() > kInPlace ? Block((s.capacity() + 1) * sizeof(char16_t)) : 0;
+}
+
+// The blocks of a hash map: its bucket array, and one node per element holding the link,
+// the element and the element's cached hash.
+template <class Map>
+std::size_t MapBlocks(const Map& map) {
+    constexpr std::size_t kNode =
+        sizeof(void*) + sizeof(typename Map::value_type) + sizeof(std::size_t);
+    return Block(map.bucket_count() * sizeof(void*)) + map.size() * Block(kNode);
+}
+
+}  // namespace
+
+std::size_t IniDocument::CountMemory() const {
+    std::size_t bytes = MapBlocks(sections_);
+    for (const auto& [name, section] : sections_) {
+        bytes += TextBlock(name) + MapBlocks(section);
+        for (const auto& [key, value] : section) {
+            bytes += TextBlock(key) + (value ? TextBlock(*value) : 0);
+        }
+    }
+    return bytes;
+}
+
+const std::optional<std::u16string>* IniDocument::Find(std::u16string_view section,
+                                                       std::u16string_view key) const {
+    const auto s = sections_.find(Trim(CutAtNull(section)));
+    if (s == sections_.end()) return nullptr;
+    const auto e = s->second.find(Trim(CutAtNull(key)));
+    return e == s->second.end() ? nullptr : &e->second;
 }
 
 std::uint32_t IniDocument::GetString(std::u16string_view section, std::u16string_view key,
                                      std::u16string_view defaultValue, char16_t* buffer,
                                      std::uint32_t units) const {
     if (buffer == nullptr || units == 0) return 0;
-    const Entry* entry = Find(section, key);
-    if (entry != nullptr && entry->value) return CopyEntry(*entry->value, buffer, units);
+    const std::optional<std::u16string>* value = Find(section, key);
+    if (value != nullptr && *value) return CopyEntry(**value, buffer, units);
     // The default loses trailing spaces (only U+0020, and never its first character), then
     // takes the same quote rule as a value.
     std::u16string_view fallback = CutAtNull(defaultValue);
@@ -282,7 +332,8 @@ std::int32_t IniDocument::GetInt(std::u16string_view section, std::u16string_vie
 std::shared_ptr<const IniDocument> IniProfileFiles::Load(std::u16string_view path) {
     std::u16string folded;
     if (cache_) {
-        folded = Fold(path);
+        folded.reserve(path.size());
+        for (const char16_t c : path) folded.push_back(FoldAscii(c));
         const auto it = documents_.find(folded);
         if (it != documents_.end()) return it->second;
     }

@@ -1,7 +1,8 @@
 // A portable reader of Windows profile (INI) files that answers named section and key
-// queries the way GetPrivateProfileStringW and GetPrivateProfileIntW do. The native tests
-// and tools use it where the Win32 build calls the platform functions; a differential test
-// under Wine keeps the two in step.
+// queries the way GetPrivateProfileStringW and GetPrivateProfileIntW do. The Win32 build's
+// profile port answers through it (over the file cache of profile_cache.h), and the native
+// tests read their in-memory files with it; a differential test under Wine keeps it in step
+// with the platform's functions.
 #pragma once
 
 #include <cstddef>
@@ -43,22 +44,36 @@ class IniDocument {
     std::int32_t GetInt(std::u16string_view section, std::u16string_view key,
                         std::int32_t defaultValue) const;
 
+    // The heap memory the document holds, in bytes, each block counted with the allocator's
+    // bookkeeping: what keeping it costs.
+    std::size_t MemoryBytes() const { return memoryBytes_; }
+
   private:
-    struct Entry {
-        std::u16string name;
-        std::optional<std::u16string> value;  // none for a line without "="
+    // Names compare without regard to the letter case of A-Z only (see ini_reader.cpp), and
+    // are looked up as views: a query allocates nothing.
+    struct FoldedHash {
+        using is_transparent = void;
+        std::size_t operator()(std::u16string_view name) const noexcept;
     };
-    struct Section {
-        std::u16string name;
-        std::vector<Entry> entries;
-        std::unordered_map<std::u16string, std::size_t> firstEntry;  // by folded name
+    struct FoldedEqual {
+        using is_transparent = void;
+        bool operator()(std::u16string_view a, std::u16string_view b) const noexcept;
     };
+    template <class Value>
+    using ByName = std::unordered_map<std::u16string, Value, FoldedHash, FoldedEqual>;
+    // A key's value; none for a line without "=".
+    using Section = ByName<std::optional<std::u16string>>;
 
     void Parse(std::u16string_view text);
-    const Entry* Find(std::u16string_view section, std::u16string_view key) const;
+    const std::optional<std::u16string>* Find(std::u16string_view section,
+                                              std::u16string_view key) const;
+    std::size_t CountMemory() const;
 
-    std::vector<Section> sections_;
-    std::unordered_map<std::u16string, std::size_t> firstSection_;  // by folded name
+    // Only what a query can reach is kept: the first section of each name, and in it the
+    // first key of each name. Repeats can never be read, so a file of endless repeats costs
+    // no more memory than one copy.
+    ByName<Section> sections_;
+    std::size_t memoryBytes_ = 0;
 };
 
 // Where IniProfileFiles gets a file's bytes from.
@@ -71,8 +86,8 @@ class FileSource {
 
 // The profile port over a file source. An unreadable file reads as an empty one. Without
 // caching every query reads and parses its file again, so changes to the source show at
-// once and the source sees one read per query; with caching each path is read once until
-// Forget().
+// once and the source sees one read per query (what the native tests count); with caching
+// each path is read once until Forget() (for tools that read fixed files many times).
 class IniProfileFiles final : public platform::ProfileFiles {
   public:
     explicit IniProfileFiles(FileSource& files, bool cacheDocuments = false)

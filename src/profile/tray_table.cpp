@@ -64,6 +64,35 @@ TrayLimits ParseTrayRange(std::u16string_view customs) {
     return {values[0], values[1], values[2], values[3]};
 }
 
+void ForEachTrayKey(ProfileReader& profile, const std::function<bool(const TrayKey&)>& visit) {
+    char16_t section[kNameUnits];
+    text::Copy(section, kNameUnits, profile.section());
+
+    profile.SetSection(u"TRAYNAME");
+    char16_t list[256];
+    profile.ReadString256(u"TrayIndex", list);
+    std::int32_t position = 0;
+    ForEachToken(list, [&](std::u16string_view keyView) {
+        char16_t key[256];
+        text::Copy(key, 256, keyView);
+
+        // The tray's profile name forms the key of its range in Common.
+        profile.SetSection(u"TRAYNAME");
+        char16_t profileName[kTrayProfileNameUnits + 1];
+        profile.ReadString(key, profileName, kTrayProfileNameUnits + 1, key);
+        char16_t customsKey[kTrayProfileNameUnits + 8];
+        text::Format(customsKey, kTrayProfileNameUnits + 8, u"%sCustoms", {profileName});
+        profile.SetSection(u"Common");
+        char16_t customs[256];
+        profile.ReadString256(customsKey, customs);
+        // An absent key reads back as its own name: that tray takes no part.
+        const bool takesPart = std::u16string_view(customs) != customsKey;
+        return visit({position++, key, profileName, customsKey, takesPart,
+                      takesPart ? std::u16string_view(customs) : std::u16string_view()});
+    });
+    profile.SetSection(section);
+}
+
 void BuildTrayTable(UiSession& session) {
     session.trayCount = 0;
     for (std::size_t i = 0; i < kMaxTrays; ++i) {
@@ -72,45 +101,24 @@ void BuildTrayTable(UiSession& session) {
     }
     ProfileReader* profile = session.profileReader.get();
     if (profile == nullptr) return;
-    char16_t section[kNameUnits];
-    text::Copy(section, kNameUnits, profile->section());
-
-    profile->SetSection(u"TRAYNAME");
-    char16_t list[256];
-    profile->ReadString256(u"TrayIndex", list);
-    std::int32_t position = 0;
-    ForEachToken(list, [&](std::u16string_view keyView) {
-        const std::int32_t p = position++;
-        char16_t key[256];
-        text::Copy(key, 256, keyView);
-
-        // The tray's profile name forms the key of its range in Common.
-        profile->SetSection(u"TRAYNAME");
-        char16_t profileName[kTrayProfileNameUnits + 1];
-        profile->ReadString(key, profileName, kTrayProfileNameUnits + 1, key);
-        char16_t customsKey[kTrayProfileNameUnits + 8];
-        text::Format(customsKey, kTrayProfileNameUnits + 8, u"%sCustoms", {profileName});
-        profile->SetSection(u"Common");
-        char16_t customs[256];
-        profile->ReadString256(customsKey, customs);
-        // An absent key reads back as its own name: that tray takes no part.
-        if (std::u16string_view(customs) == customsKey) return true;
+    ForEachTrayKey(*profile, [&session](const TrayKey& tray) {
+        if (!tray.takesPart) return true;
         if (session.trayCount >= static_cast<std::int32_t>(kMaxTrays)) return true;
 
         const std::size_t n = static_cast<std::size_t>(session.trayCount++);
         TrayEntry& entry = session.trayList[n];
-        entry.index = p;
+        entry.index = tray.position;
+        char16_t key[256];
+        text::Copy(key, 256, tray.key);
         if (session.textReader != nullptr) {
             session.textReader->SetSection(u"TRAYNAME");
             session.textReader->ReadString(key, entry.name, kTrayNameUnits, key);
         } else {
             text::Copy(entry.name, kTrayNameUnits, key);
         }
-        const std::u16string_view value(customs);
-        session.trayLimits[n] = ParseTrayRange(value.substr(0, kCustomsUnits));
+        session.trayLimits[n] = ParseTrayRange(tray.customs.substr(0, kCustomsUnits));
         return true;
     });
-    profile->SetSection(section);
 }
 
 }  // namespace profile

@@ -22,8 +22,11 @@ void ReadPrinterDataText(const platform::Platform& platform, host::HANDLE printe
     char16_t value[kPrinterDataTextBytes / 2] = {};
     std::uint32_t type = 0;
     std::uint32_t needed = 0;
+    // A value of another type is no credential: read as text, a number or bytes would show
+    // and be sent as control characters.
     if (platform.spooler->ReadPrinterData(printer, name, &type, value, sizeof value, &needed) !=
-        0) {
+            0 ||
+        type != platform::kRegSz) {
         return;
     }
     const std::size_t stored = needed < sizeof value ? needed / 2 : kJobAccountUnits;

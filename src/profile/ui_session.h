@@ -180,7 +180,8 @@ bool CreateReaders(const platform::Platform& platform, UiSession& session);
 
 // A printer-data text value ("JOBACCOUNT_ID", "JOBACCOUNT_PW") read into a buffer of 66
 // bytes: taken up to its terminator or its byte count, whichever comes first, and cut to the
-// field. A missing value, or one longer than the 66 bytes, leaves the field empty.
+// field. A missing value, one that is no REG_SZ, or one longer than the 66 bytes leaves the
+// field empty.
 void ReadPrinterDataText(const platform::Platform& platform, host::HANDLE printer,
                          std::u16string_view name, char16_t (&field)[kJobAccountUnits]);
 

@@ -13,7 +13,6 @@
 namespace tree {
 namespace {
 
-constexpr std::uint32_t kSmartCmsFeatures = 40;
 constexpr std::uint8_t kNupBooklet = 6;
 constexpr std::uint32_t kUserNameUnits = 20;
 
@@ -112,7 +111,7 @@ class Call {
         if (item == nullptr) return;
         session_.profileReader->SetSection(u"Common");
         host::OPTITEM* const end = param_.pDrvOptItems + param_.cDrvOptItems;
-        for (std::uint32_t n = 1; n <= kSmartCmsFeatures && item < end; ++n, ++item) {
+        for (std::uint32_t n = 1; n <= kSmartCmsFeatureCount && item < end; ++n, ++item) {
             if (ItemKeywordText(*item).find("GraphicsSmartCMS") == std::string_view::npos) break;
             if ((item->Flags & host::kOptifHide) != 0) continue;
             char16_t key[32];

@@ -18,8 +18,6 @@ constexpr std::uint8_t kLockDuplex = 0x02;
 constexpr std::uint8_t kLockSource = 0x04;
 constexpr std::uint8_t kLockMediaType = 0x08;
 
-constexpr std::uint32_t kSmartCmsFeatures = 40;
-
 void Lock(host::OPTITEM* item) {
     if (item != nullptr) item->Flags |= host::kOptifDisabled | host::kOptifChanged;
 }
@@ -131,7 +129,7 @@ void HideUnofferedSmartCms(host::OEMCUIPPARAM& param, profile::UiSession& sessio
     profile.SetSection(u"Common");
     host::OPTITEM* const end = param.pDrvOptItems + param.cDrvOptItems;
     host::OPTITEM* item = first;
-    for (std::uint32_t n = 1; n <= kSmartCmsFeatures && item < end; ++n, ++item) {
+    for (std::uint32_t n = 1; n <= kSmartCmsFeatureCount && item < end; ++n, ++item) {
         if (ItemKeywordText(*item).find("GraphicsSmartCMS") == std::string_view::npos) break;
         char16_t key[32];
         text::Format(key, 32, u"GraphicsSmartCMS%d", {static_cast<int>(n)});

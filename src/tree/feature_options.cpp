@@ -42,10 +42,9 @@ bool ReadJobSettingList(profile::UiSession& session, char16_t (&buffer)[256]) {
 
 // Writes bit (0 or 1) into the 2-bit field addressed by a SmartCMS code.
 void WriteSmartCmsField(void* record, std::int32_t code, std::uint8_t bit) {
-    if (code <= 0) return;
+    if (!SmartCmsCodeAddressesField(code)) return;
     const std::int32_t word = code / 10;
     const std::int32_t slot = code % 10;
-    if (word < 1 || word > 5 || slot < 1 || slot > 8) return;
     const std::size_t byte =
         devmode::kSmartCmsBits.offset + static_cast<std::size_t>(2 * (word - 1) + (slot - 1) / 4);
     const int shift = 6 - 2 * ((slot - 1) % 4);
@@ -315,6 +314,13 @@ void BuildResolutionList(profile::UiSession& session) {
 
 // ---------------------------------------------------------------------------------------------
 // SmartCMS.
+
+bool SmartCmsCodeAddressesField(std::int32_t code) {
+    if (code <= 0) return false;
+    const std::int32_t word = code / 10;
+    const std::int32_t slot = code % 10;
+    return word >= 1 && word <= 5 && slot >= 1 && slot <= 8;
+}
 
 SmartCmsCodes ParseSmartCmsCodes(std::u16string_view value) {
     SmartCmsCodes codes{0, 0};

@@ -148,6 +148,12 @@ inline constexpr std::array<std::u16string_view, 4> kJobSettingKeys{
 void ComputeStorageState(const platform::Platform& platform, host::OEMUIOBJ* uiObject,
                          const void* oemDevmode, profile::UiSession& session);
 
+// The print modes a job-setting list offers, read with profile::ForEachListNumber: each
+// number n from 1 to 6 is mode n - 1, in list order; other numbers are skipped; once
+// profile::kMaxPrintModes entries are filled, further numbers are ignored. Returns the count.
+std::int32_t ParsePrintModes(std::u16string_view list,
+                             profile::PrintModeEntry (&entries)[profile::kMaxPrintModes]);
+
 // 1 when the key of the session's storage state offers at least one print mode, else 0:
 // the Print and Hold button is offered exactly when its list would not be empty. An absent
 // or empty key (which reads back as its own name) offers none.
@@ -173,6 +179,13 @@ void BuildResolutionList(profile::UiSession& session);
 
 // ---------------------------------------------------------------------------------------------
 // SmartCMS.
+
+// The profile describes the SmartCMS features GraphicsSmartCMS1 to GraphicsSmartCMS<this>.
+inline constexpr std::uint32_t kSmartCmsFeatureCount = 40;
+
+// True when a SmartCMS code addresses a 2-bit field of the record's SmartCmsBits: word
+// code / 10 from 1 to 5, slot code % 10 from 1 to 8.
+bool SmartCmsCodeAddressesField(std::int32_t code);
 
 // The colour code (the integer after the first comma) and grey code (after the first colon)
 // of a profile value "GraphicsSmartCMS<n>"; 0 when the separator is missing.

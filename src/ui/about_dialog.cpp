@@ -70,22 +70,12 @@ std::u16string Cut(std::u16string text, std::size_t units) {
     return text;
 }
 
-// One details line: "M_Info<n>" filled in by FillDetailsLine; a missing line is empty.
-std::u16string DetailsLine(const profile::ProfileReader& texts,
-                           const profile::ProfileReader& version, bool talen, int n) {
-    char16_t key[16];
-    text::Format(key, 16, u"M_Info%d", {n});
-    const std::u16string line = Read(texts, key, nullptr);
-    if (line.empty()) return {};
-    return FillDetailsLine(line, version, talen);
-}
-
 // Every line followed by CR LF, cut to 259 characters in all.
 std::u16string DriverDetails(const profile::ProfileReader& texts,
                              const profile::ProfileReader& version, bool talen) {
     std::u16string details;
     for (int n = 1; n <= kDetailLines && details.size() <= kMostCharacters; ++n) {
-        details += DetailsLine(texts, version, talen, n);
+        details += AboutDetailsLine(texts, version, talen, n);
         details += u"\r\n";
     }
     return Cut(std::move(details), kMostCharacters);
@@ -96,6 +86,15 @@ std::u16string_view Field(const char16_t (&field)[profile::kNameUnits]) {
 }
 
 }  // namespace
+
+std::u16string AboutDetailsLine(const profile::ProfileReader& texts,
+                                const profile::ProfileReader& version, bool talen, int n) {
+    char16_t key[16];
+    text::Format(key, 16, u"M_Info%d", {n});
+    const std::u16string line = Read(texts, key, nullptr);
+    if (line.empty()) return {};
+    return FillDetailsLine(line, version, talen);
+}
 
 std::u16string FillDetailsLine(std::u16string_view line, const profile::ProfileReader& version,
                                bool talen) {
@@ -115,14 +114,12 @@ std::u16string FillDetailsLine(std::u16string_view line, const profile::ProfileR
     return talen ? std::u16string() : Cut(std::u16string(line), kMostCharacters);
 }
 
-bool AboutPresenter::OnInit(Controls& controls) {
-    try {
-        Initialise(controls);
-    } catch (...) {
-        // A dialog that could not be set up is not shown half-filled.
-        controls.EndDialog(kIdCancel);
-    }
-    return false;
+std::u16string AboutPicturePath(const profile::UiSession& session) {
+    // A path that does not fit would name another file: no picture then.
+    std::u16string path(Field(session.driverDir));
+    path += Field(session.filePrefix);
+    path += u"Y.bmp";
+    return path.size() <= kMostCharacters ? path : std::u16string();
 }
 
 void AboutPresenter::Initialise(Controls& controls) {
@@ -153,11 +150,7 @@ void AboutPresenter::Initialise(Controls& controls) {
     }
     controls.SetText(IDC_ABOUT_DETAILS, DriverDetails(texts, version, talen));
 
-    // A path that does not fit would name another file: no picture then.
-    std::u16string path(Field(s.driverDir));
-    path += Field(s.filePrefix);
-    path += u"Y.bmp";
-    picturePath_ = path.size() <= kMostCharacters ? std::move(path) : std::u16string();
+    picturePath_ = AboutPicturePath(s);
 
     FitToPicture(controls);
     // Mirrored, the placement above mirrors the left-to-right layout with the rest of the

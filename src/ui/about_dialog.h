@@ -9,15 +9,24 @@
 #include "platform/ports.h"
 #include "profile/ui_session.h"
 #include "ui/dialog_ids.h"
-#include "ui/presenter.h"
+#include "ui/session_dialog.h"
 
 namespace ui {
 
-// One line of the driver details with its first placeholder (tried in the brand's table
-// order) replaced, as plain text, by the value of the placeholder's key in the version file.
-// Brands other than TALEN show a missing value as the key's name and keep a line without a
-// placeholder; TALEN shows such a line, and one whose value is missing, as an empty line.
-// At most 259 characters, never ending in half a surrogate pair where it was cut.
+// The model's picture, "<driverDir><filePrefix>Y.bmp"; empty when the path is longer than 259
+// characters.
+std::u16string AboutPicturePath(const profile::UiSession& session);
+
+// Details line n (1 to 10): "M_Info<n>" of the language file's current section with its
+// first placeholder (in table order) replaced by the version file's value, as text. Brands
+// other than TALEN show a missing value's key name and keep lines without a placeholder;
+// TALEN shows such lines, and lines whose value is missing, as empty lines.
+std::u16string AboutDetailsLine(const profile::ProfileReader& texts,
+                                const profile::ProfileReader& version, bool talen, int n);
+
+// The same for a line given as text: its first placeholder (tried in the brand's table order)
+// replaced by the version file's value. At most 259 characters, never ending in half a
+// surrogate pair where it was cut.
 std::u16string FillDetailsLine(std::u16string_view line, const profile::ProfileReader& version,
                                bool talen);
 
@@ -30,14 +39,11 @@ std::u16string FillDetailsLine(std::u16string_view line, const profile::ProfileR
 // model writes is never read as a format); at most 259 characters in all. Brands other than
 // TALEN also get the model name, the description and two labels painted in white on the
 // picture. Nothing is changed; OK and Cancel only close the dialog.
-class AboutPresenter final : public Presenter {
+class AboutPresenter final : public SessionDialog {
   public:
     AboutPresenter(const platform::Platform& ports, profile::UiSession& session)
-        : ports_(ports), session_(session) {}
+        : SessionDialog(ports, session) {}
 
-    profile::UiSession* session() const override { return &session_; }
-    // Answers false: the dialog sets no focus of its own.
-    bool OnInit(Controls& controls) override;
     bool OnCommand(Controls& controls, int id, int code) override;
     // The details are drawn on the picture, without a background of their own.
     StaticColours OnControlColour(Controls& controls, int controlId, Canvas& canvas) override;
@@ -49,12 +55,12 @@ class AboutPresenter final : public Presenter {
     bool OnMouseMove(Controls& controls, int x, int y) override;
 
   private:
-    void Initialise(Controls& controls);
+    void Initialise(Controls& controls) override;
+    // The dialog sets no focus of its own.
+    bool TakesDefaultFocus() const override { return false; }
     // Sizes the dialog and places OK and the details for the picture, when it loads.
     void FitToPicture(Controls& controls);
 
-    const platform::Platform& ports_;
-    profile::UiSession& session_;
     // Read once at set-up: the model files do not change while the dialog is open, and the
     // paint then never moves the session's readers to other sections.
     std::u16string picturePath_;  // empty when the path does not fit

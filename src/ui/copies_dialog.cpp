@@ -54,56 +54,33 @@ std::optional<int> ReadCount(std::u16string_view text) {
     return negative ? -value : value;
 }
 
-std::u16string CountText(int value) {
-    const std::string digits = std::to_string(value);
-    return std::u16string(digits.begin(), digits.end());
-}
-
-// Sets a flag for the life of a scope, and puts back what it was on every way out.
-class FlagScope {
-  public:
-    explicit FlagScope(bool& flag) : flag_(flag), was_(flag) { flag_ = true; }
-    ~FlagScope() { flag_ = was_; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-  private:
-    bool& flag_;
-    bool was_;
-};
-
 }  // namespace
 
-bool CopiesPresenter::OnInit(Controls& controls) {
-    try {
-        // The edit fields report each write as a change; the start writes them consistently
-        // itself, so none of those reports is acted on.
-        const FlagScope starting(writing_);
-        StartDialog(ports_, controls, session_, DialogTemplate(ports_, IDD_COPIES_SETTING),
-                    u"Copies");
-        const JobCopies job = ReadJobCopies(session_);
-        total_ = job.total;
-        splitAllowed_ = job.splitAllowed;
-        if (session_.grayscaleCopies != 0 &&
-            (!splitAllowed_ || session_.grayscaleCopies < 0 || session_.grayscaleCopies > total_)) {
-            // A grey count the job cannot take is dropped; all copies are colour copies, so
-            // the pair still adds up to the job's copies if the user cancels.
-            session_.grayscaleCopies = 0;
-            session_.colorCopies = total_;
-        }
-        const int grey = session_.grayscaleCopies;
-        Write(controls, IDC_COPIES_TOTAL, total_);
-        Write(controls, IDC_COPIES_COLOR, total_ - grey);
-        Write(controls, IDC_COPIES_GRAYSCALE, grey);
-        controls.SetUpDownRange(IDC_COPIES_GRAYSCALE_SPIN, 0, total_);
-        controls.SetLimit(IDC_COPIES_GRAYSCALE, kCountUnits);
-        // A user who may not change settings keeps the fields the walk disabled.
-        const bool editable = splitAllowed_ && session_.noPermission == 0;
-        controls.Enable(IDC_COPIES_GRAYSCALE, editable);
-        controls.Enable(IDC_COPIES_GRAYSCALE_SPIN, editable);
-    } catch (...) {
+void CopiesPresenter::Initialise(Controls& controls) {
+    // The edit fields report each write as a change; the start writes them consistently
+    // itself, so none of those reports is acted on.
+    const FlagScope starting(writing_);
+    StartDialog(ports_, controls, session_, DialogTemplate(ports_, IDD_COPIES_SETTING), u"Copies");
+    const JobCopies job = ReadJobCopies(session_);
+    total_ = job.total;
+    splitAllowed_ = job.splitAllowed;
+    if (session_.grayscaleCopies != 0 &&
+        (!splitAllowed_ || session_.grayscaleCopies < 0 || session_.grayscaleCopies > total_)) {
+        // A grey count the job cannot take is dropped; all copies are colour copies, so
+        // the pair still adds up to the job's copies if the user cancels.
+        session_.grayscaleCopies = 0;
+        session_.colorCopies = total_;
     }
-    return true;
+    const int grey = session_.grayscaleCopies;
+    Write(controls, IDC_COPIES_TOTAL, total_);
+    Write(controls, IDC_COPIES_COLOR, total_ - grey);
+    Write(controls, IDC_COPIES_GRAYSCALE, grey);
+    controls.SetUpDownRange(IDC_COPIES_GRAYSCALE_SPIN, 0, total_);
+    controls.SetLimit(IDC_COPIES_GRAYSCALE, kCountUnits);
+    // A user who may not change settings keeps the fields the walk disabled.
+    const bool editable = splitAllowed_ && session_.noPermission == 0;
+    controls.Enable(IDC_COPIES_GRAYSCALE, editable);
+    controls.Enable(IDC_COPIES_GRAYSCALE_SPIN, editable);
 }
 
 bool CopiesPresenter::OnCommand(Controls& controls, int id, int /*code*/) {
@@ -120,26 +97,12 @@ bool CopiesPresenter::OnCommand(Controls& controls, int id, int /*code*/) {
                 controls.EndDialog(kIdOk);
                 return true;
             }
-            case IDC_DIALOG_CANCEL:
-                controls.EndDialog(kIdCancel);
-                return true;
-            case IDC_DIALOG_HELP:
-                ShowControlHelp(ports_.help, session_, session_.dialogTemplateId);
-                return true;
             default:
-                return false;
+                return CancelOrHelp(controls, id);
         }
     } catch (...) {
         return true;
     }
-}
-
-bool CopiesPresenter::OnHelp(Controls&, int controlId) {
-    try {
-        ShowControlHelp(ports_.help, session_, controlId);
-    } catch (...) {
-    }
-    return true;
 }
 
 void CopiesPresenter::Settle(Controls& controls) {
@@ -153,7 +116,7 @@ void CopiesPresenter::Settle(Controls& controls) {
 
 void CopiesPresenter::Write(Controls& controls, int id, int value) {
     const FlagScope writing(writing_);
-    controls.SetText(id, CountText(value));
+    controls.SetText(id, DecimalText(value));
 }
 
 int CopiesPresenter::GreyCount(Controls& controls) const {

@@ -4,7 +4,7 @@
 #include "platform/ports.h"
 #include "profile/ui_session.h"
 #include "ui/dialog_ids.h"
-#include "ui/presenter.h"
+#include "ui/session_dialog.h"
 
 namespace ui {
 
@@ -16,19 +16,17 @@ namespace ui {
 // when the sheet has no public or private record, everything prints in colour. Opening
 // drops a grey count that the job cannot take (more than its copies, negative, or no split
 // allowed): the session's grey count becomes 0 and its colour count the total.
-class CopiesPresenter final : public Presenter {
+class CopiesPresenter final : public SessionDialog {
   public:
     CopiesPresenter(const platform::Platform& ports, profile::UiSession& session)
-        : ports_(ports), session_(session) {}
+        : SessionDialog(ports, session) {}
 
-    profile::UiSession* session() const override { return &session_; }
-    bool OnInit(Controls& controls) override;
     // Every notification of the grey-scale field settles the two counts; OK, Cancel, Help.
     bool OnCommand(Controls& controls, int id, int code) override;
-    // Opens the help topic filed for the control.
-    bool OnHelp(Controls& controls, int controlId) override;
+    bool OnHelp(Controls&, int controlId) override { return ControlHelp(controlId); }
 
   private:
+    void Initialise(Controls& controls) override;
     // Brings the grey-scale field into 0..total (rewriting it only when it holds a count
     // outside) and shows the colour copies that remain.
     void Settle(Controls& controls);
@@ -37,8 +35,6 @@ class CopiesPresenter final : public Presenter {
     // The grey-scale count the field holds now, within 0..total (0 without a split).
     int GreyCount(Controls& controls) const;
 
-    const platform::Platform& ports_;
-    profile::UiSession& session_;
     int total_ = 1;
     bool splitAllowed_ = false;
     bool writing_ = false;  // inside one of the presenter's own writes or its start

@@ -12,23 +12,11 @@ namespace ui {
 namespace {
 
 constexpr std::size_t kFieldUnits = profile::kJobAccountUnits;
-// The user ID and the password hold at most 32 characters: the session's fields and the
-// printer data take no more.
-constexpr int kTextLimit = static_cast<int>(kFieldUnits) - 1;
-constexpr int kDefaultPasswordLength = 32;
+constexpr int kTextLimit = kAccountTextLimit;
 
-struct PasswordLimits {
-    int min;
-    int max;
-};
-
-// The model's limits as a password can meet them: the longest is at least 1 and at most
-// what the field holds, the shortest at least 1 and at most the longest. A model limit
-// beyond the field would otherwise refuse every password but the empty one.
-PasswordLimits Clamped(int min, int max) {
-    const int longest = std::clamp(max, 1, kTextLimit);
-    return {std::clamp(min, 1, longest), longest};
-}
+// The model's limits as a password can meet them (a model limit beyond the field would
+// otherwise refuse every password but the empty one).
+PasscodeLimits Clamped(int min, int max) { return FitPasscodeLimits({min, max}, kTextLimit); }
 
 // A user ID the printer can account under: nothing above 0x7F, no slash, no backslash.
 bool IsAccountId(std::u16string_view id) {
@@ -47,28 +35,12 @@ std::u16string Cut(std::u16string text) {
 
 }  // namespace
 
-bool JobAccountingPresenter::OnInit(Controls& controls) {
-    try {
-        Initialise(controls);
-    } catch (...) {
-        // A dialog that could not be set up is not shown half-filled.
-        controls.EndDialog(kIdCancel);
-    }
-    return true;
-}
-
 void JobAccountingPresenter::Initialise(Controls& controls) {
     profile::UiSession& s = session_;
 
-    int minLength = kDefaultPasswordLength;
-    int maxLength = kDefaultPasswordLength;
-    if (s.profileReader != nullptr) {
-        s.profileReader->SetSection(u"Common");
-        minLength = s.profileReader->ReadInt(u"PrinterMinPassLen", kDefaultPasswordLength);
-        maxLength = s.profileReader->ReadInt(u"PrinterMaxPassLen", kDefaultPasswordLength);
-    }
-    // The password filter checks pastes against the session's limits: it gets the clamped ones.
-    const PasswordLimits limits = Clamped(minLength, maxLength);
+    // The password filter checks pastes against the session's limits: it gets the fitted ones.
+    const PasscodeLimits model = ReadPasscodeLimits(s.profileReader.get(), kAccountPasswordKeys);
+    const PasscodeLimits limits = Clamped(model.min, model.max);
     s.minPasscodeLength = static_cast<std::int16_t>(limits.min);
     s.maxPasscodeLength = static_cast<std::int16_t>(limits.max);
 
@@ -113,14 +85,8 @@ bool JobAccountingPresenter::OnCommand(Controls& controls, int id, int /*code*/)
             case IDC_DIALOG_OK:
                 Confirm(controls);
                 return true;
-            case IDC_DIALOG_CANCEL:
-                controls.EndDialog(kIdCancel);
-                return true;
-            case IDC_DIALOG_HELP:
-                ShowControlHelp(ports_.help, session_, session_.dialogTemplateId);
-                return true;
             default:
-                return false;
+                return CancelOrHelp(controls, id);
         }
     } catch (...) {
         // Nothing is written before every value is at hand: the session stays as it was.
@@ -128,18 +94,10 @@ bool JobAccountingPresenter::OnCommand(Controls& controls, int id, int /*code*/)
     }
 }
 
-bool JobAccountingPresenter::OnHelp(Controls&, int controlId) {
-    try {
-        ShowControlHelp(ports_.help, session_, controlId);
-    } catch (...) {
-    }
-    return true;
-}
-
 bool JobAccountingPresenter::CheckAccountPassword(Controls& controls) {
     const std::u16string password = Cut(controls.Text(IDC_ACCOUNT_PASSWORD));
     const std::u16string confirmation = Cut(controls.Text(IDC_ACCOUNT_CONFIRM));
-    const PasswordLimits limits = Clamped(session_.minPasscodeLength, session_.maxPasscodeLength);
+    const PasscodeLimits limits = Clamped(session_.minPasscodeLength, session_.maxPasscodeLength);
     const auto length = static_cast<int>(password.size());
     // No password at all is an entry too.
     if (password == confirmation &&

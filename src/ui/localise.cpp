@@ -89,8 +89,15 @@ void RegisterHelpTopic(profile::UiSession& session, const char16_t* text,
         static_cast<std::size_t>(session.helpTopicCount) >= profile::kMaxHelpTopics) {
         return;
     }
+    // Lookups find the first topic filed for an id: a later one could never be found. Every
+    // opening of a dialog files its controls again, so without this check a few openings
+    // would fill the table, and a dialog opened after them would have no help at all.
+    const int id = control != nullptr ? control->id : fallbackId;
+    for (int i = 0; i < session.helpTopicCount; ++i) {
+        if (session.helpTopics[i].controlId == id) return;
+    }
     profile::HelpTopic& entry = session.helpTopics[session.helpTopicCount++];
-    entry.controlId = control != nullptr ? control->id : fallbackId;
+    entry.controlId = id;
     text::Copy(entry.topic, profile::kHelpTopicUnits, topic);
 }
 

@@ -47,24 +47,6 @@ int TypedInterval(Controls& controls) {
     return LeadingNumber(std::u16string_view(text).substr(0, kIntervalUnits));
 }
 
-std::u16string DecimalText(std::uint32_t value) {
-    const std::string digits = std::to_string(value);
-    return std::u16string(digits.begin(), digits.end());
-}
-
-// Sets a flag for the life of a scope, and puts back what it was on every way out.
-class FlagScope {
-  public:
-    explicit FlagScope(bool& flag) : flag_(flag), was_(flag) { flag_ = true; }
-    ~FlagScope() { flag_ = was_; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-  private:
-    bool& flag_;
-    bool was_;
-};
-
 }  // namespace
 
 void CentreOverOwner(Controls& controls) {
@@ -75,16 +57,6 @@ void CentreOverOwner(Controls& controls) {
     const int height = window.bottom - window.top;
     controls.MoveWindowTo(
         {(owner.left + owner.right) / 2 - width / 2, (owner.top + owner.bottom) / 2 - height / 2});
-}
-
-bool LookoutPresenter::OnInit(Controls& controls) {
-    try {
-        Initialise(controls);
-    } catch (...) {
-        // A dialog that could not be set up is not shown half-filled.
-        controls.EndDialog(kIdCancel);
-    }
-    return true;
 }
 
 void LookoutPresenter::Initialise(Controls& controls) {

@@ -6,7 +6,7 @@
 #include "platform/ports.h"
 #include "profile/ui_session.h"
 #include "ui/dialog_ids.h"
-#include "ui/presenter.h"
+#include "ui/session_dialog.h"
 
 namespace ui {
 
@@ -20,20 +20,18 @@ void CentreOverOwner(Controls& controls);
 // interval field and its arrows follow each other: a typed number moves the arrows' position,
 // and the arrows step from what was typed. OK stores the box and the interval, brought into
 // 1 to 60; Cancel stores nothing more.
-class LookoutPresenter final : public Presenter {
+class LookoutPresenter final : public SessionDialog {
   public:
     LookoutPresenter(const platform::Platform& ports, profile::UiSession& session)
-        : ports_(ports), session_(session) {}
+        : SessionDialog(ports, session) {}
 
-    profile::UiSession* session() const override { return &session_; }
-    bool OnInit(Controls& controls) override;
     // The interval field's changes and loss of focus, OK and Cancel.
     bool OnCommand(Controls& controls, int id, int code) override;
     // The arrows, before they step: their position is first set to the typed number.
     NotifyAnswer OnNotify(Controls& controls, const Notification& notification) override;
 
   private:
-    void Initialise(Controls& controls);
+    void Initialise(Controls& controls) override;
     void Confirm(Controls& controls);
     // The value stored under `name` when it lies within low..high; otherwise `fallback`,
     // which is then stored in its place.
@@ -43,8 +41,6 @@ class LookoutPresenter final : public Presenter {
     // Sets the arrows' position while the field changes the position may cause are ignored.
     void Position(Controls& controls, int position);
 
-    const platform::Platform& ports_;
-    profile::UiSession& session_;
     bool writing_ = false;  // inside the presenter's own writes to the field or the arrows
 };
 

@@ -108,6 +108,11 @@ void DecodePrintModeCode(std::int16_t code, std::int32_t storageState, std::int1
     if (storeFlag != nullptr) *storeFlag = static_cast<std::int16_t>(decodedFlag);
 }
 
+int PasscodeWidth(std::int16_t mode, std::int16_t encryptionMode) {
+    const bool useLong = encryptionMode == 1 && mode == kModeConfidentional;
+    return static_cast<int>(useLong ? devmode::kLongPasscode.units : devmode::kPasscode.units);
+}
+
 bool IsValidJobText(std::u16string_view text, std::int32_t koreanSupport, std::size_t length) {
     const std::size_t end = std::min(length, text.size());
     std::size_t i = 0;
@@ -142,35 +147,17 @@ std::int16_t PrintHoldPresenter::ModeAt(int position, std::int16_t fallback) con
     return session_.printModeList[position].mode;
 }
 
-bool PrintHoldPresenter::OnInit(Controls& controls) {
-    try {
-        Initialise(controls);
-    } catch (...) {
-        // A dialog that could not be set up is not shown half-filled.
-        controls.EndDialog(kIdCancel);
-    }
-    return true;
-}
-
 void PrintHoldPresenter::Initialise(Controls& controls) {
     profile::UiSession& s = session_;
 
-    // The passcode limits first: the walk below puts them into the hint texts. A limit beyond
-    // the widest record field a passcode can go to would be cut silently on OK, and a
-    // passcode mode always needs at least one digit.
-    int minLength = 4;
-    int maxLength = 4;
-    if (s.profileReader != nullptr) {
-        s.profileReader->SetSection(u"Common");
-        minLength = s.profileReader->ReadInt(u"ExtrasMinPassLen", 4);
-        maxLength = s.profileReader->ReadInt(u"ExtrasMaxPassLen", 4);
-    }
-    const int widest = static_cast<int>(s.encryptionMode == 1 ? devmode::kLongPasscode.units
-                                                              : devmode::kPasscode.units);
-    maxLength = std::clamp(maxLength, 1, widest);
-    minLength = std::clamp(minLength, 1, maxLength);
-    s.minPasscodeLength = static_cast<std::int16_t>(minLength);
-    s.maxPasscodeLength = static_cast<std::int16_t>(maxLength);
+    // The passcode limits first: the walk below puts them into the hint texts. They are
+    // fitted to the widest record field a passcode can go to: a longer one would be cut
+    // silently on OK.
+    const PasscodeLimits limits =
+        FitPasscodeLimits(ReadPasscodeLimits(s.profileReader.get(), kHoldPasscodeKeys),
+                          PasscodeWidth(kModeConfidentional, s.encryptionMode));
+    s.minPasscodeLength = static_cast<std::int16_t>(limits.min);
+    s.maxPasscodeLength = static_cast<std::int16_t>(limits.max);
 
     StartDialog(ports_, controls, s, DialogTemplate(ports_, IDD_PRINT_HOLD), u"Hold");
 
@@ -292,13 +279,9 @@ void PrintHoldPresenter::ShowModeControls(Controls& controls, std::int16_t mode,
     ShowControl(controls, IDC_HOLD_CONFIRM_HINT_RANGE, passcode && !fixed, true);
 }
 
-PrintHoldPresenter::PasscodeLimits PrintHoldPresenter::LimitsFor(std::int16_t mode) const {
-    const bool useLong = session_.encryptionMode == 1 && mode == kModeConfidentional;
-    const int width =
-        static_cast<int>(useLong ? devmode::kLongPasscode.units : devmode::kPasscode.units);
-    const int max = std::clamp(static_cast<int>(session_.maxPasscodeLength), 1, width);
-    const int min = std::clamp(static_cast<int>(session_.minPasscodeLength), 1, max);
-    return {min, max};
+PasscodeLimits PrintHoldPresenter::LimitsFor(std::int16_t mode) const {
+    return FitPasscodeLimits({session_.minPasscodeLength, session_.maxPasscodeLength},
+                             PasscodeWidth(mode, session_.encryptionMode));
 }
 
 void PrintHoldPresenter::LimitPasscodeFields(Controls& controls, std::int16_t mode) {
@@ -382,27 +365,13 @@ bool PrintHoldPresenter::OnCommand(Controls& controls, int id, int code) {
             case IDC_DIALOG_OK:
                 Confirm(controls);
                 return true;
-            case IDC_DIALOG_CANCEL:
-                controls.EndDialog(kIdCancel);
-                return true;
-            case IDC_DIALOG_HELP:
-                ShowControlHelp(ports_.help, session_, session_.dialogTemplateId);
-                return true;
             default:
-                return false;
+                return CancelOrHelp(controls, id);
         }
     } catch (...) {
         // Nothing is written before every value is at hand: the record stays as it was.
         return true;
     }
-}
-
-bool PrintHoldPresenter::OnHelp(Controls&, int controlId) {
-    try {
-        ShowControlHelp(ports_.help, session_, controlId);
-    } catch (...) {
-    }
-    return true;
 }
 
 void PrintHoldPresenter::Confirm(Controls& controls) {

@@ -12,7 +12,8 @@
 #include "platform/ports.h"
 #include "profile/ui_session.h"
 #include "ui/dialog_ids.h"
-#include "ui/presenter.h"
+#include "ui/passcode_limits.h"
+#include "ui/session_dialog.h"
 
 namespace ui {
 
@@ -34,30 +35,27 @@ std::int16_t EncodePrintModeCode(std::int16_t mode, std::int16_t storeFlag);
 void DecodePrintModeCode(std::int16_t code, std::int32_t storageState, std::int16_t* mode,
                          std::int16_t* storeFlag);
 
+// The digits of the record field that a passcode of `mode` is stored in: the long passcode
+// of a confidential job when encryptionMode is 1, the short one otherwise.
+int PasscodeWidth(std::int16_t mode, std::int16_t encryptionMode);
+
 // True when the first `length` units of `text` may stand in a user ID or job name: no
 // slash, backslash or line feed, and nothing above 0x80; with koreanSupport 1 also Hangul,
 // as a KS X 1001 byte pair carried one byte per unit (lead 0xB0 to 0xC8, trail 0xA1 to
 // 0xFE) or as a UTF-16 Hangul syllable. Never reads past the end of `text`.
 bool IsValidJobText(std::u16string_view text, std::int32_t koreanSupport, std::size_t length);
 
-class PrintHoldPresenter final : public Presenter {
+class PrintHoldPresenter final : public SessionDialog {
   public:
     PrintHoldPresenter(const platform::Platform& ports, profile::UiSession& session)
-        : ports_(ports), session_(session) {}
+        : SessionDialog(ports, session) {}
 
-    profile::UiSession* session() const override { return &session_; }
-    bool OnInit(Controls& controls) override;
     bool OnCommand(Controls& controls, int id, int code) override;
-    bool OnHelp(Controls& controls, int controlId) override;
+    bool OnHelp(Controls&, int controlId) override { return ControlHelp(controlId); }
 
   private:
-    struct PasscodeLimits {
-        int min;
-        int max;
-    };
-
     void* Record() const;
-    void Initialise(Controls& controls);
+    void Initialise(Controls& controls) override;
     void Confirm(Controls& controls);
     // The mode of combo position `position`, or `fallback` when no entry lies there.
     std::int16_t ModeAt(int position, std::int16_t fallback) const;
@@ -73,9 +71,6 @@ class PrintHoldPresenter final : public Presenter {
     void StorePrintAt(Controls& controls);
     void LoadPrintAt(Controls& controls);
     DateTime Now() const;
-
-    const platform::Platform& ports_;
-    profile::UiSession& session_;
 };
 
 }  // namespace ui

@@ -1,7 +1,6 @@
 #include "ui/property_sheets.h"
 
 #include <memory>
-#include <vector>
 
 #include "devmode/oem_devmode.h"
 #include "devmode/session_link.h"
@@ -17,8 +16,6 @@ namespace {
 
 constexpr char16_t kSheetTitle[] = u"OEM UI Page";
 constexpr host::DWORD kNoPermissionFlag = 0x20;
-constexpr std::int32_t kTroublePageKind = 12;
-constexpr std::int32_t kAbsentTabKind = 100;
 
 enum class Side { kDocument, kDevice };
 
@@ -52,8 +49,8 @@ void AddPages(plugin::ProcessState& state, profile::UiSession& session) {
     // the first page is added.
     char16_t title[256] = u"Caption";
     bool titleRead = false;
-    for (const std::int32_t kind : ListedPageKinds(*session.profileReader)) {
-        if (kind != kTroublePageKind) continue;
+    ForEachPageEntry(*session.profileReader, [&](std::u16string_view, std::int32_t kind) {
+        if (kind != kTroublePageKind) return;
         if (!titleRead && session.textReader != nullptr) {
             session.textReader->SetDialogSection(u"Troubleshooting");
             session.textReader->ReadString256(u"Caption", title);
@@ -65,7 +62,7 @@ void AddPages(plugin::ProcessState& state, profile::UiSession& session) {
             DialogTemplate(platform, IDD_TROUBLESHOOTING), title, [&state, page] {
                 return std::make_unique<TroublePagePresenter>(state.ports(), page);
             }));
-    }
+    });
 }
 
 // Seeds the copy split from the private record when it agrees with the public copies; a
@@ -211,6 +208,21 @@ host::HRESULT Dispatch(plugin::ProcessState& state, host::IPrintOemDriverUI* dri
 
 }  // namespace
 
+std::int32_t ForEachPageEntry(
+    profile::ProfileReader& profile,
+    const std::function<void(std::u16string_view key, std::int32_t kind)>& visit) {
+    profile.SetSection(u"TABNUMBER");
+    const std::int32_t entries = profile.ReadInt(u"TabNumber", 0);
+    // A sheet has a handful of pages: entries past kMaxPageEntries are not read, so that a
+    // damaged count cannot keep the host's thread reading for ever.
+    for (std::int32_t i = 0; i < entries && i < kMaxPageEntries; ++i) {
+        char16_t key[16];
+        text::Format(key, 16, u"Tab%d", {i});
+        visit(key, profile.ReadInt(key, kAbsentPageKind));
+    }
+    return entries;
+}
+
 host::HRESULT DocumentPropertySheets(plugin::ProcessState& state,
                                      host::IPrintOemDriverUI* driverHelper,
                                      host::PROPSHEETUI_INFO& info, host::LPARAM lParam) {
@@ -221,20 +233,6 @@ host::HRESULT DevicePropertySheets(plugin::ProcessState& state,
                                    host::IPrintOemDriverUI* driverHelper,
                                    host::PROPSHEETUI_INFO& info, host::LPARAM lParam) {
     return Dispatch(state, driverHelper, info, lParam, Side::kDevice);
-}
-
-std::vector<std::int32_t> ListedPageKinds(profile::ProfileReader& profile) {
-    profile.SetSection(u"TABNUMBER");
-    const std::int32_t tabs = profile.ReadInt(u"TabNumber", 0);
-    std::vector<std::int32_t> kinds;
-    // A sheet has a handful of pages: entries past kMaxPageEntries are not read, so that a
-    // damaged count cannot keep the host's thread reading for ever.
-    for (std::int32_t i = 0; i < tabs && i < kMaxPageEntries; ++i) {
-        char16_t key[16];
-        text::Format(key, 16, u"Tab%d", {i});
-        kinds.push_back(profile.ReadInt(key, kAbsentTabKind));
-    }
-    return kinds;
 }
 
 profile::UiSession* SessionOfRecord(const plugin::ProcessState& state, const void* oemDevmode) {

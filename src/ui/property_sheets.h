@@ -2,7 +2,8 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
+#include <functional>
+#include <string_view>
 
 #include "plugin/host_interface.h"
 #include "plugin/process_state.h"
@@ -12,11 +13,17 @@ namespace ui {
 
 // At most this many page entries of the model profile's TABNUMBER list are looked at.
 inline constexpr std::int32_t kMaxPageEntries = 64;
+// The kind of page entry that adds the Troubleshooting page (TALEN brand only), and the kind
+// a missing entry has.
+inline constexpr std::int32_t kTroublePageKind = 12;
+inline constexpr std::int32_t kAbsentPageKind = 100;
 
-// The page kinds of the model profile's TABNUMBER list, in list order: "Tab%d" for 0 to
-// TabNumber - 1, at most kMaxPageEntries of them, an entry without a key being kind 100.
-// Leaves the reader in section TABNUMBER.
-std::vector<std::int32_t> ListedPageKinds(profile::ProfileReader& profile);
+// The page entries of the profile's TABNUMBER section: "Tab0", "Tab1", ... up to TabNumber
+// (at most kMaxPageEntries of them), each visited with its key and kind in order. Returns
+// TabNumber as read (0 when missing).
+std::int32_t ForEachPageEntry(
+    profile::ProfileReader& profile,
+    const std::function<void(std::u16string_view key, std::int32_t kind)>& visit);
 
 // The host's document and printer property sheets; info has been checked for version.
 // The answer to the host is left in info.Result; the result is S_OK, or E_FAIL with the

@@ -19,4 +19,11 @@ std::u16string FormatWithIntegers(std::u16string_view format,
     return out;
 }
 
+std::vector<std::u16string> UnfilledIntegerConversions(std::u16string_view format,
+                                                       std::size_t integers) {
+    // The values do not change which conversions are filled, only their kind does.
+    const std::vector<text::FormatArg> args(integers, text::FormatArg(0));
+    return text::UnfilledConversions(format, args.data(), args.size());
+}
+
 }  // namespace ui

@@ -1,9 +1,11 @@
 // Expands a text taken from a model file as a format with integer arguments only.
 #pragma once
 
+#include <cstddef>
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ui {
 
@@ -14,5 +16,10 @@ namespace ui {
 // read an argument it was not given.
 std::u16string FormatWithIntegers(std::u16string_view format,
                                   std::initializer_list<long long> arguments);
+
+// The conversions that FormatWithIntegers, given `integers` arguments, shows as written, in
+// order of appearance; empty for a text that expands completely.
+std::vector<std::u16string> UnfilledIntegerConversions(std::u16string_view format,
+                                                       std::size_t integers);
 
 }  // namespace ui

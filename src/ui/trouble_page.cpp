@@ -59,6 +59,15 @@ TroubleDialogs StandardTroubleDialogs() {
     return {FactoryOf<LookoutPresenter>(), FactoryOf<AboutPresenter>()};
 }
 
+std::u16string LogoPicturePath(const profile::UiSession& session) {
+    char16_t path[kPageTextUnits];
+    if (text::Format(path, kPageTextUnits, u"%s%sl.bmp", {session.driverDir, session.filePrefix}) !=
+        text::kOk) {
+        return {};
+    }
+    return path;
+}
+
 std::u16string WebLinkAddress(std::u16string_view linkValue, std::u16string_view printerAddress) {
     std::u16string address(linkValue);
     const std::size_t at = address.find(kPrinterPageTemplate);
@@ -308,11 +317,8 @@ Presenter::StaticColours TroublePagePresenter::OnControlColour(Controls& control
     try {
         // The logo is never mirrored.
         if (IsRightToLeft(platform_)) controls.ClearRightToLeftLayout(IDC_TROUBLE_LOGO);
-        char16_t path[kPageTextUnits];
-        if (text::Format(path, kPageTextUnits, u"%s%sl.bmp",
-                         {session_->driverDir, session_->filePrefix}) != text::kOk) {
-            return StaticColours::kDefault;
-        }
+        const std::u16string path = LogoPicturePath(*session_);
+        if (path.empty()) return StaticColours::kDefault;
         const std::unique_ptr<Picture> logo = controls.LoadPicture(path);
         if (logo == nullptr) return StaticColours::kDefault;
         const Size size = logo->Dimensions();

@@ -36,6 +36,10 @@ inline constexpr std::u16string_view kPrinterPageTemplate = u"http://%s";
 // Addresses and other texts of the page keep within 259 characters and a terminator.
 inline constexpr std::size_t kPageTextUnits = 260;
 
+// The maker's logo, "<driverDir><filePrefix>l.bmp"; empty when the path is longer than 259
+// characters (it would name another file).
+std::u16string LogoPicturePath(const profile::UiSession& session);
+
 // The address a link opens: a value that holds "http://%s" gets the printer's address, as
 // plain text, in place of that "%s"; any other "%" in the value stays as written. The
 // result is cut to 259 characters.

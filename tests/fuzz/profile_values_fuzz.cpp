@@ -191,9 +191,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(page >= 1 && page <= ui::kDiagnosticPageCount);
     }
 
-    const std::vector<std::int32_t> kinds = ui::ListedPageKinds(profile);
-    FUZZ_CHECK(kinds.size() <= static_cast<std::size_t>(ui::kMaxPageEntries));
-    FUZZ_CHECK(kinds.size() <=
-               static_cast<std::size_t>(std::max(profile.ReadInt(u"TabNumber", 0), 0)));
+    // The page list: "Tab0", "Tab1", ... in order, no more than the count and the limit say.
+    std::int32_t visited = 0;
+    const std::int32_t listed =
+        ui::ForEachPageEntry(profile, [&](std::u16string_view key, std::int32_t) {
+            char16_t expected[16];
+            text::Format(expected, 16, u"Tab%d", {visited++});
+            FUZZ_CHECK(key == expected);
+        });
+    FUZZ_CHECK(visited <= ui::kMaxPageEntries && visited <= std::max(listed, 0));
+    FUZZ_CHECK(visited == std::min(std::max(listed, 0), ui::kMaxPageEntries));
     return 0;
 }

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "autoconfig/config_block.h"
 #include "devmode/oem_devmode.h"
 #include "fakes/fake_host_driver.h"
 #include "fakes/fake_platform.h"
@@ -26,6 +28,29 @@ constexpr char kModel[] =
     "JobSettingMemoryOff=1,5\nGraphics600Res=3\n"
     "GraphicsSmartCMS1=1,11:31\nGraphicsSmartCMS3=0,13:33\nGraphicsSmartCMS4=1,14:0\n"
     "[FUNCTION]\nColorDevice=1\nQuality300Index=2\nUseSmartCMS=1\n";
+
+constexpr char16_t kModule[] = u"C:\\windows\\system32\\spool\\drivers\\x64\\3\\CVLN.DLL";
+
+// The SNMP module: counts its calls and reports a hard disk.
+struct ModuleCalls {
+    int calls = 0;
+    std::string port;
+};
+ModuleCalls moduleCalls;
+
+std::uint32_t HOST_CALL ReportHardDisk(const char* port, unsigned char* block, std::int32_t*,
+                                       std::uintptr_t) {
+    ++moduleCalls.calls;
+    moduleCalls.port = port;
+    const std::int16_t installed = 1;
+    std::memcpy(block + autoconfig::kHardDiskOffset, &installed, sizeof installed);
+    return 1;
+}
+
+// SmartCMS codes 11 to 14 are the two-bit fields of the record's first byte of SmartCmsBits,
+// from the high bits down; codes 31 to 34 those of its fifth byte.
+constexpr std::size_t kSmartCmsWord1 = 358;
+constexpr std::size_t kSmartCmsWord3 = 362;
 
 // The host's own items with their keywords and public ids, laid out as the driver does.
 class HostItems {
@@ -405,6 +430,169 @@ TEST_F(DocumentTreeTest, ButtonsOpenTheirDialogsOnlyWithTheSheetsSession) {
     press.Reason = host::kCpsuicbReasonSelChanged;
     EXPECT_EQ(0, ui::OnCopiesSettingButton(&press));
     EXPECT_EQ(2u, dialogs.runs.size()) << "only a press opens the dialog";
+}
+
+TEST_F(DocumentTreeTest, LeavingThePageStoresTheItemStapleRegionAndOfferedSmartCms) {
+    OpenSheet();
+    Build();
+    Callback(host::kCpsuicbReasonSetActive);
+    own[0].Sel = 5;
+    items.Find("StapleLocation")->Sel = 1;
+    items.Find("JCLRegionColor")->Sel = 3;
+    items.Find("GraphicsSmartCMS1")->Sel = 1;
+    items.Find("GraphicsSmartCMS3")->Sel = 1;  // hidden: the model does not offer it
+    items.ById(host::kDmPubNup)->Sel = 6;
+    EXPECT_EQ(0, Callback(host::kCpsuicbReasonKillActive));
+    EXPECT_EQ(5, devmode::Get(record.data(), devmode::kHoldItemValue));
+    EXPECT_EQ(1, devmode::Get(record.data(), devmode::kStapleOn));
+    EXPECT_EQ(3, devmode::Get(record.data(), devmode::kRegionColor));
+    EXPECT_EQ(0x40, record[kSmartCmsWord1]) << "code 11 set, the hidden item's 13 not";
+    EXPECT_EQ(0x40, record[kSmartCmsWord3]) << "code 31 set, the hidden item's 33 not";
+    // Booklet and the job monitor's user belong to Apply only.
+    EXPECT_EQ(0, devmode::Get(record.data(), devmode::kBookletOn));
+    EXPECT_EQ(nullptr, fake.registry.Find(u"Software\\Lookout\\Users"));
+
+    // What was switched off is stored off again.
+    items.Find("StapleLocation")->Sel = 0;
+    items.Find("GraphicsSmartCMS1")->Sel = 0;
+    Callback(host::kCpsuicbReasonKillActive);
+    EXPECT_EQ(0, devmode::Get(record.data(), devmode::kStapleOn));
+    EXPECT_EQ(0, record[kSmartCmsWord1]);
+    EXPECT_EQ(0, record[kSmartCmsWord3]);
+}
+
+TEST_F(DocumentTreeTest, QualityDrivesTheResolutionItemAndActivationCouplesThem) {
+    profile::UiSession* session = OpenSheet();
+    ASSERT_NE(nullptr, session);
+    Build();
+    host::OPTITEM* quality = items.Find("Quality");
+    host::OPTITEM* resolution = items.ById(host::kDmPubPrintQuality);
+    // The updates the host was told of for these two items, in order.
+    auto told = [&] {
+        std::vector<void*> seen;
+        for (const fakes::DriverUi::Update& u : driver.updates) {
+            if (u.item == quality || u.item == resolution) seen.push_back(u.item);
+        }
+        driver.updates.clear();
+        return seen;
+    };
+
+    // Only with both indexes does a Quality change move the resolution item.
+    resolution->Sel = 1;
+    Change(quality, 2);
+    EXPECT_EQ(1, resolution->Sel) << "no 300 dpi resolution index";
+    session->resolution300Index = 3;
+    Change(quality, 2);
+    EXPECT_EQ(3, resolution->Sel) << "the 300 dpi quality selects the 300 dpi resolution";
+    ASSERT_FALSE(driver.updates.empty());
+    EXPECT_EQ(host::kOemCuipDocProp, driver.updates.back().mode);
+    EXPECT_EQ(&uiObject, driver.updates.back().uiObject);
+    Change(quality, 1);
+    EXPECT_EQ(0, resolution->Sel);
+
+    // Activation with only the Quality index: a raised resolution goes back to 0 and the
+    // host hears the Quality selection again, after it.
+    session->resolution300Index = 0;
+    resolution->Sel = 2;
+    quality->Sel = 1;
+    told();
+    Callback(host::kCpsuicbReasonSetActive);
+    EXPECT_EQ(0, resolution->Sel);
+    EXPECT_EQ(1, quality->Sel);
+    EXPECT_EQ((std::vector<void*>{resolution, quality}), told());
+
+    // With both indexes the Quality item follows the resolution item.
+    session->resolution300Index = 3;
+    resolution->Sel = 3;
+    quality->Sel = 0;
+    Callback(host::kCpsuicbReasonSetActive);
+    EXPECT_EQ(2, quality->Sel) << "raised: the 300 dpi quality";
+    resolution->Sel = 0;
+    Callback(host::kCpsuicbReasonSetActive);
+    EXPECT_EQ(1, quality->Sel) << "not raised: the quality below the 300 dpi one";
+    told();
+    Callback(host::kCpsuicbReasonSetActive);
+    EXPECT_EQ(1, quality->Sel);
+    EXPECT_TRUE(told().empty()) << "already coupled";
+
+    // A device without colour couples nothing.
+    session->colorDevice = 0;
+    resolution->Sel = 3;
+    Callback(host::kCpsuicbReasonSetActive);
+    EXPECT_EQ(1, quality->Sel);
+}
+
+TEST_F(DocumentTreeTest, SmartCmsCodesFollowTheItemsAndTheColourMode) {
+    // 2 has a colour code only: it is off in grey. 3 is not offered and stays hidden.
+    profiles.files.PutUtf8(kProfile,
+                           "[OEMFiles]\nOEMPrefix=CVL\n"
+                           "[Common]\nCaption=TALEN C5\nGraphicsCopiesSetting=1\n"
+                           "GraphicsSmartCMS1=1,11:31\nGraphicsSmartCMS2=1,12\n"
+                           "GraphicsSmartCMS3=0,13:33\n[FUNCTION]\nColorDevice=1\nUseSmartCMS=1\n");
+    OpenSheet();
+    Build();
+    Callback(host::kCpsuicbReasonSetActive);
+    host::OPTITEM* cms1 = items.Find("GraphicsSmartCMS1");
+    host::OPTITEM* cms2 = items.Find("GraphicsSmartCMS2");
+    host::OPTITEM* cms3 = items.Find("GraphicsSmartCMS3");
+    ASSERT_NE(0u, cms3->Flags & host::kOptifHide);
+    EXPECT_EQ(0u, cms2->Flags & host::kOptifDisabled) << "colour mode offers it";
+
+    // A change of one SmartCMS item writes that item's codes.
+    EXPECT_EQ(0, Change(cms2, 1));
+    EXPECT_EQ(0x10, record[kSmartCmsWord1]) << "code 12";
+    Change(cms1, 1);
+    EXPECT_EQ(0x50, record[kSmartCmsWord1]) << "codes 11 and 12";
+    EXPECT_EQ(0x40, record[kSmartCmsWord3]) << "code 31";
+    Change(cms1, 0);
+    EXPECT_EQ(0x10, record[kSmartCmsWord1]);
+    EXPECT_EQ(0, record[kSmartCmsWord3]);
+
+    // Grey: 2 is switched off first, the host told of its new selection, and its code
+    // written from that selection. The hidden item is left as it is.
+    Change(cms1, 1);
+    cms3->Sel = 1;
+    const host::DWORD cms3Flags = cms3->Flags;
+    driver.updates.clear();
+    dm.dmColor = host::kDmColorMonochrome;
+    Change(items.ById(host::kDmPubColor), 0);
+    EXPECT_NE(0u, cms2->Flags & host::kOptifDisabled);
+    EXPECT_EQ(0, cms2->Sel);
+    EXPECT_EQ(1, cms1->Sel);
+    EXPECT_EQ(0x40, record[kSmartCmsWord1]) << "11 on, 12 off, the hidden 13 untouched";
+    EXPECT_EQ(0x40, record[kSmartCmsWord3]) << "31 on, the hidden 33 untouched";
+    EXPECT_EQ(cms3Flags, cms3->Flags);
+    std::vector<void*> told;
+    for (const fakes::DriverUi::Update& u : driver.updates) told.push_back(u.item);
+    EXPECT_EQ((std::vector<void*>{items.Find("ColorMode"), cms1, cms2}), told);
+}
+
+TEST_F(DocumentTreeTest, AutoConfigurationAsksTheModuleWhenTheModelSwitchesItOn) {
+    moduleCalls = ModuleCalls{};
+    fake.modules.libraries[kModule].exports["SNMP_AutoUpdate"] =
+        reinterpret_cast<void*>(&ReportHardDisk);
+    items.Add("PrinterHardDisk", 0, 0, 2);
+    tree.pDrvOptItems = items.data();
+    tree.cDrvOptItems = items.size();
+    Build();
+    EXPECT_EQ(0, moduleCalls.calls) << "the model leaves it off";
+
+    profiles.files.PutUtf8(kProfile,
+                           "[Common]\nCaption=TALEN C5\n"
+                           "[FUNCTION]\nAutoConfiguration=1\nAutoConfigInfo=2\n");
+    fake.spooler.printerData.clear();
+    driver.updates.clear();
+    Build();
+    EXPECT_EQ(1, moduleCalls.calls);
+    EXPECT_EQ("IP_10.0.0.5", moduleCalls.port);
+    EXPECT_EQ(1, items.Find("PrinterHardDisk")->Sel);
+    ASSERT_FALSE(driver.updates.empty());
+    EXPECT_EQ(host::kOemCuipPrnProp, driver.updates.front().mode)
+        << "installed options are printer settings, also from the document tree";
+    EXPECT_EQ(std::vector<unsigned char>({1, 0, 0, 0}),
+              fake.spooler.printerData[u"hdd_setting"].bytes)
+        << "the reported disk, not the tree's default for a missing value";
+    EXPECT_EQ(0, fake.modules.libraries[kModule].loaded);
 }
 
 }  // namespace

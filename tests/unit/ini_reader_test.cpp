@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <random>
 #include <string>
 
 #include "fakes/fake_profiles.h"
+#include "heap_in_use.h"
 
 namespace {
 
@@ -206,6 +208,33 @@ TEST(IniIntegers, SignsPrefixesAndWrapping) {
     EXPECT_EQ(-99, doc.GetInt(u"N", u"missing", -99));
 }
 
+// What a document keeps is what a query can reach, and it says truly what that costs: the
+// file cache bounds its memory by that count.
+TEST(IniMemory, RepeatsCostNothingAndTheCountIsWhatTheHeapHolds) {
+    // A megabyte of one key and one section over and over holds one key.
+    std::string repeats;
+    while (repeats.size() < (1u << 20)) repeats += "[S]\nkey=value\nkey=other\n";
+    const IniDocument small = Doc("[S]\nkey=value\n");
+    const IniDocument repeated = Doc(repeats);
+    EXPECT_EQ(small.MemoryBytes(), repeated.MemoryBytes());
+    EXPECT_EQ(u"value", Read(repeated, u"s", u"KEY"));
+
+    // Distinct names and long values: the count covers every block the heap gives out for
+    // them, and not much more.
+    std::string text;
+    for (int i = 0; i < 20000; ++i) {
+        if (i % 100 == 0) text += "[Section " + std::to_string(i) + "]\n";
+        text += "key" + std::to_string(i) + "=" + (i % 7 == 0 ? std::string(40, 'v') : "1") + "\n";
+    }
+    const std::u16string decoded = DecodeProfileBytes(text);
+    const std::size_t before = testing_support::HeapInUse();
+    const auto document = std::make_unique<IniDocument>(decoded);
+    const std::size_t held = testing_support::HeapInUse() - before;
+    EXPECT_EQ(u"1", Read(*document, u"section 19900", u"key19998"));
+    EXPECT_GE(document->MemoryBytes(), held);
+    EXPECT_LE(document->MemoryBytes(), held * 2) << "held " << held;
+}
+
 TEST(IniFiles, ReadsThroughTheSourceAndTreatsAbsentFilesAsEmpty) {
     fakes::FakeProfiles profiles;
     profiles.files.PutUtf16(u"C:\\Drv\\CVLu.INI",
@@ -220,16 +249,11 @@ TEST(IniFiles, ReadsThroughTheSourceAndTreatsAbsentFilesAsEmpty) {
     EXPECT_EQ(4, profiles.files.reads);
     EXPECT_EQ(0u, profiles.GetString(u"Model", u"Name", u"", buffer, 0, u"C:\\Drv\\CVLu.INI"));
 
-    // Without a cache a changed file shows at once; with one, only after Forget().
-    fakes::FakeFiles files;
-    profile::IniProfileFiles cached(files, /*cacheDocuments=*/true);
-    files.PutUtf8(u"p.ini", "[S]\nk=1\n");
-    EXPECT_EQ(1u, cached.GetInt(u"S", u"k", 0, u"P.INI"));
-    files.PutUtf8(u"p.ini", "[S]\nk=2\n");
-    EXPECT_EQ(1u, cached.GetInt(u"S", u"k", 0, u"p.ini"));
-    EXPECT_EQ(1, files.reads);
-    cached.Forget();
-    EXPECT_EQ(2u, cached.GetInt(u"S", u"k", 0, u"p.ini"));
+    // Without a cache a changed file shows at once.
+    profiles.files.PutUtf8(u"p.ini", "[S]\nk=1\n");
+    EXPECT_EQ(1u, profiles.GetInt(u"S", u"k", 0, u"P.INI"));
+    profiles.files.PutUtf8(u"p.ini", "[S]\nk=2\n");
+    EXPECT_EQ(2u, profiles.GetInt(u"S", u"k", 0, u"p.ini"));
 }
 
 TEST(IniRobustness, JunkNeverWritesOutsideTheBuffer) {

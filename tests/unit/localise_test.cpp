@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "fakes/fake_controls.h"
 #include "fakes/fake_platform.h"
 #include "fakes/fake_profiles.h"
@@ -103,6 +106,11 @@ TEST_F(LocaliseTest, PasscodeHintsAreFormattedWithIntegersOnly) {
 TEST(TextFormat, OnlyIntegersAreSubstituted) {
     EXPECT_EQ(u"7-9 %s 100%", ui::FormatWithIntegers(u"%d-%d %s 100%%", {7, 9}));
     EXPECT_EQ(u"%n%p %d", ui::FormatWithIntegers(u"%n%p %d", {}));
+    // What the expansion leaves as written is what a checker of the text reports.
+    using Found = std::vector<std::u16string>;
+    EXPECT_EQ(Found({u"%s", u"%d"}), ui::UnfilledIntegerConversions(u"%d-%d %s 100%% %d", 2));
+    EXPECT_EQ(Found({u"%5q", u"%"}), ui::UnfilledIntegerConversions(u"%5q %03d%", 2));
+    EXPECT_EQ(Found(), ui::UnfilledIntegerConversions(u"(%d digits) %%", 2));
 }
 
 TEST_F(LocaliseTest, HelpTopicsFallBackToCommonAndTheFirstFiledAnswers) {
@@ -122,12 +130,12 @@ TEST_F(LocaliseTest, HelpTopicsFallBackToCommonAndTheFirstFiledAnswers) {
     ui::RegisterHelpTopic(session, u"Caption", nullptr, 3042);
     ASSERT_EQ(4, session.helpTopicCount);
 
-    // A second dialog files id 1 again; the first topic keeps answering.
+    // A second dialog has id 1 as well: nothing is filed, the first topic keeps answering.
     fakes::FakeControls second;
     second.Add(1, u"Button", u"Print");
     ui::EnterDialog(session, second.Window(), 3006, u"Hold");
     ui::LocaliseDialog(second, session);
-    EXPECT_EQ(5, session.helpTopicCount);
+    EXPECT_EQ(4, session.helpTopicCount);
 
     FakeHelp help;
     EXPECT_TRUE(ui::ShowControlHelp(&help, session, 1));
@@ -158,6 +166,22 @@ TEST_F(LocaliseTest, FullTopicTableStopsFilingAndLongTopicsAreCut) {
     }
     EXPECT_EQ(200, session.helpTopicCount);
     EXPECT_EQ(49u, std::u16string_view(session.helpTopics[0].topic).size());
+}
+
+TEST_F(LocaliseTest, ADialogOpenedAgainFilesNothingNew) {
+    Texts("[Common]\nX topic=first\nY topic=second\nZ topic=later\n");
+    ui::ChildControl child;
+    child.id = 7;
+    child.className = u"Button";
+    for (int opening = 0; opening < 300; ++opening) {
+        ui::RegisterHelpTopic(session, u"X", &child, 0);
+        ui::RegisterHelpTopic(session, u"Y", &child, 0);
+    }
+    child.id = 8;
+    ui::RegisterHelpTopic(session, u"Z", &child, 0);
+    ASSERT_EQ(2, session.helpTopicCount);
+    EXPECT_EQ(std::u16string_view(u"first"), session.helpTopics[0].topic);
+    EXPECT_EQ(8, session.helpTopics[1].controlId);
 }
 
 TEST_F(LocaliseTest, NoPermissionDisablesEveryChild) {

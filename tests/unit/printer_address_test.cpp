@@ -69,12 +69,16 @@ TEST_F(PrinterAddressTest, TalenPortsGiveTheirIpAndAStandardKeyAlwaysWins) {
 }
 
 TEST_F(PrinterAddressTest, AValueThatFillsTheBufferIsCutTo259CharactersAndTerminated) {
-    // 260 characters, no terminator, not a string type: exactly the buffer's 520 bytes.
+    // 260 characters, no terminator: exactly the buffer's 520 bytes.
     const std::u16string full(260, u'7');
     auto key = fake.registry.OpenHive(platform::Hive::kLocalMachine, platform::kKeyAllAccess)
                    ->Create(kStandard + u"Full", platform::kKeyAllAccess);
-    key->SetValue(u"IPAddress", /*REG_BINARY*/ 3, full.data(), 520);
+    key->SetValue(u"IPAddress", platform::kRegSz, full.data(), 520);
     EXPECT_EQ(full.substr(0, 259), Read(u"Full", true));
+
+    // The same bytes as a binary value are no address.
+    key->SetValue(u"IPAddress", /*REG_BINARY*/ 3, full.data(), 520);
+    EXPECT_EQ(u"", Read(u"Full", false));
 }
 
 TEST_F(PrinterAddressTest, PortNamesThatCannotNameTheirOwnKeyAreNotLookedUp) {

@@ -98,11 +98,13 @@ class PrinterTreeTest : public ::testing::Test {
                                "[Common]\nCaption=TALEN\nPrinterJobAccounting=1\n"
                                "[FUNCTION]\nAutoConfigInfo=0x0\nAutoCfgNetworkMDL=261\n");
         profiles.files.PutUtf8(kTexts, "[Job Accounting Dialog]\nCaption=Job Accounting\n");
-        tray2 = &items.Add("Option1", 1);
-        items.Add("Option5", 0);
-        items.Add("OptTray4", 1);
-        items.Add("DuplexUnit", 0);
-        items.Add("PrinterHardDisk", 0);
+        const std::vector<std::u16string> twoStates = {u"Not Installed", u"Installed"};
+        tray2 = &items.Add("Option1", 1, twoStates);
+        items.Add("Option5", 0, twoStates);
+        items.Add("OptTray4", 1, twoStates);
+        items.Add("DuplexUnit", 0, twoStates);
+        items.Add("PrinterHardDisk", 0, twoStates);
+        bins = &items.Add("OptOutputBin", 0, {u"1 Bin", u"2 Bins", u"3 Bins"});
         memory = &items.Add("InstalledMemory", 0, {u"64 MB", u"128 MB", u"128MB", u"256 MB"});
         postScript = &items.Add(nullptr, 0);
         postScript->pName = reinterpret_cast<host::WCHAR*>(std::uintptr_t{400});
@@ -155,6 +157,7 @@ class PrinterTreeTest : public ::testing::Test {
     PrinterItems items;
     host::OPTITEM* tray2 = nullptr;
     host::OPTITEM* memory = nullptr;
+    host::OPTITEM* bins = nullptr;
     host::OPTITEM* postScript = nullptr;
     host::OEMUIOBJ uiObject{};
     host::OPTITEM own[1]{};
@@ -268,6 +271,22 @@ TEST_F(PrinterTreeTest, ReportedFactsSelectTheItemsAndWriteWhatChanged) {
     EXPECT_TRUE(data.empty());
 }
 
+TEST_F(PrinterTreeTest, AFactBeyondTheItemsOptionsLeavesTheItem) {
+    // The module counts what the printer has; the model may offer fewer options.
+    Answer(autoconfig::kOutputBinOffset, 7);
+    Answer(autoconfig::kDuplexOffset, 2);
+    Build();
+    EXPECT_EQ(0, bins->Sel);
+    EXPECT_EQ(0u, bins->Flags & host::kOptifChanged);
+    EXPECT_EQ(0, items.at(3).Sel) << "DuplexUnit has two states";
+    EXPECT_TRUE(driver.updates.empty());
+    // Within the list the same fact is taken.
+    script.answers.clear();
+    Answer(autoconfig::kOutputBinOffset, 2);
+    Build();
+    EXPECT_EQ(2, bins->Sel);
+}
+
 TEST_F(PrinterTreeTest, NoAnswerOrNoTrayCodeLeavesTheItems) {
     // A model that does not ask for the trays: the user's optional trays stay.
     Build();
@@ -279,12 +298,32 @@ TEST_F(PrinterTreeTest, NoAnswerOrNoTrayCodeLeavesTheItems) {
     Build();
     EXPECT_EQ(0, items.at(4).Sel);
     EXPECT_EQ(0u, fake.heap.liveOfSize(autoconfig::kBlockBytes)) << "the block goes too";
-    // Without the module, or with a plug-in path too short to name it, nothing is asked.
+    // Without the module or its entry, nothing is asked; a module without the entry is
+    // released.
     fake.modules.libraries.clear();
     Build();
-    fake.module.path = u"U.DL";
+    fake.modules.libraries[kModule].exports.clear();
     Build();
     EXPECT_EQ(2, script.calls);
+    EXPECT_EQ(0, fake.modules.libraries[kModule].loaded);
+    // Nor without the plug-in's own path: one too short to name a module, the empty answer
+    // of a path that was cut, one a unit beyond the longest path, or a printer whose port cannot
+    // be had. The module would answer each time if it were loaded.
+    fake.modules.libraries[kModule].exports["SNMP_AutoUpdate"] =
+        reinterpret_cast<void*>(&FakeUpdate);
+    const std::u16string longPath = u"C:\\" + std::u16string(248, u'd') + u"\\CVLU.DLL";
+    fake.modules.libraries[longPath.substr(0, longPath.size() - 5) + u"N.DLL"] =
+        fake.modules.libraries[kModule];
+    const std::size_t loads = fake.modules.loads.size();
+    for (const std::u16string& path : {std::u16string(u"U.DL"), std::u16string(), longPath}) {
+        fake.module.path = path;
+        Build();
+    }
+    fake.module.path = u"C:\\windows\\system32\\spool\\drivers\\x64\\3\\CVLU.DLL";
+    fake.spooler.portMissing = true;
+    Build();
+    EXPECT_EQ(2, script.calls);
+    EXPECT_EQ(loads, fake.modules.loads.size());
 }
 
 TEST(MemorySizeTable, LabelsAndTheirPostScriptMemory) {

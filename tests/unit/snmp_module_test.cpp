@@ -5,6 +5,7 @@
 #include <array>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "autoconfig/config_block.h"
 #include "fakes/fake_agent.h"
@@ -143,6 +144,21 @@ TEST_F(SnmpModuleTest, AnAgentWithoutThePrinterMibReportsNoOptions) {
     Ask({kMemory});
     ASSERT_EQ(1, Call());
     EXPECT_EQ(0, Field(kMemory)) << "no hrMemorySize: none";
+}
+
+TEST_F(SnmpModuleTest, DuplexIsAMediaPathThatPrintsBothSides) {
+    // prtMediaPathType: 3 long-edge and 4 short-edge duplex, 5 simplex.
+    const std::pair<std::vector<std::int32_t>, std::int16_t> cases[] = {
+        {{5, 5}, 0}, {{4}, 1}, {{5, 3}, 1}, {{1, 2}, 0}};
+    for (const auto& [paths, duplex] : cases) {
+        agent.objects.clear();
+        std::uint32_t row = 0;
+        for (std::int32_t type : paths) agent.Integer(Under(kMediaPathType, {1, ++row}), type);
+        block.fill(0xFF);
+        Ask({kDuplex});
+        ASSERT_EQ(1, Call());
+        EXPECT_EQ(duplex, Field(kDuplex)) << "paths " << paths.size() << " first " << paths[0];
+    }
 }
 
 TEST_F(SnmpModuleTest, NoAnswerLeavesTheBlockAsItWasWithinTheBound) {

@@ -172,6 +172,12 @@ TEST_F(SessionTest, PrinterDataIsBoundedByItsField) {
     fake.spooler.WritePrinterData(nullptr, u"JOBACCOUNT_ID", platform::kRegSz, full.data(), 66);
     Build();
     EXPECT_EQ(32u, std::u16string_view(session.jobAccountId).size());
+
+    // "A" as a number: no text type, no credential.
+    const std::uint32_t number = 0x41;
+    fake.spooler.WritePrinterData(nullptr, u"JOBACCOUNT_ID", platform::kRegDword, &number, 4);
+    Build();
+    EXPECT_EQ(std::u16string_view(), session.jobAccountId);
 }
 
 TEST(SessionNames, BrandAndLanguageCode) {

@@ -26,6 +26,7 @@
 #include "platform/win32/owners.h"
 #include "platform/win32/win32_platform.h"
 #include "plugin/help_library.h"
+#include "sheet_host.h"
 #include "ui/dialog_ids.h"
 #include "ui/presenter.h"
 
@@ -143,8 +144,6 @@ class AdapterHelp : public ::testing::Test {
 
     const std::wstring fakePath = ProgramFolder() + L"fakehelp.dll";
     win32::Win32Platform platform;
-
-  private:
     win32::UniqueRegKey classKey;
 };
 
@@ -240,6 +239,57 @@ TEST_F(AdapterHelp, TwoThreadsAskingDuringTheFirstLoadBothReachTheControl) {
     EXPECT_EQ(fakehelp::Answer(), answers[0]);
     EXPECT_EQ(fakehelp::Answer(), answers[1]);
     EXPECT_EQ(2, RecordOf(fakePath).calls);
+}
+
+TEST_F(AdapterHelp, AClassValueThatIsNoShortTextLeadsToTheSystemsControl) {
+    // Each names the stand-in in some form that is no text of at most 260 characters.
+    const auto* path = reinterpret_cast<const BYTE*>(fakePath.c_str());
+    const std::vector<BYTE> bare(path, path + fakePath.size() * sizeof(wchar_t));
+    std::vector<BYTE> multi(path, path + (fakePath.size() + 1) * sizeof(wchar_t));
+    multi.insert(multi.end(), {0, 0});
+    // Over 260 characters that lead to the stand-in when taken whole.
+    std::wstring detour = fakePath.substr(0, 3);
+    while (detour.size() < 300) detour += L"x\\..\\";
+    detour += fakePath.substr(3);
+    auto text = [](const std::wstring& value) {
+        const auto* begin = reinterpret_cast<const BYTE*>(value.c_str());
+        return std::vector<BYTE>(begin, begin + (value.size() + 1) * sizeof(wchar_t));
+    };
+    const struct {
+        const char* name;
+        DWORD type;
+        std::vector<BYTE> bytes;
+    } values[] = {
+        {"the path's bytes as a binary value", REG_BINARY, bare},
+        {"the path as several texts", REG_MULTI_SZ, multi},
+        {"a number", REG_DWORD, {1, 0, 0, 0}},
+        {"no bytes", REG_NONE, {}},
+        {"a path of 300 characters", REG_SZ, text(detour)},
+        {"the path and 1 MB of blanks", REG_SZ, text(fakePath + std::wstring(1 << 19, L' '))},
+    };
+    auto check = [&](DWORD type, const std::vector<BYTE>& bytes) {
+        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(classKey.get(), nullptr, 0, type, bytes.data(),
+                                                static_cast<DWORD>(bytes.size())));
+        plugin::HelpLibrary help(platform.ports());
+        EXPECT_NE(fakehelp::Answer(), help.HtmlHelp(nullptr, nullptr, platform::kHhCloseAll, 0));
+        EXPECT_EQ(-1, RecordOf(fakePath).calls) << "the stand-in was loaded";
+        EXPECT_NE(nullptr, GetModuleHandleW(L"hhctrl.ocx")) << "no help control was loaded";
+    };
+    for (const auto& value : values) {
+        SCOPED_TRACE(value.name);
+        check(value.type, value.bytes);
+    }
+    const int handles = hostsim::HandlesOpen();
+    for (const auto& value : values) check(value.type, value.bytes);
+    EXPECT_EQ(handles, hostsim::HandlesOpen());
+
+    // A variable too long to expand leaves the name unexpanded, which names no library.
+    ASSERT_TRUE(SetEnvironmentVariableW(L"CVL_HELP_HUGE", std::wstring(40000, L'h').c_str()));
+    VariableScope huge(L"CVL_HELP_HUGE");
+    SetClassValue(REG_EXPAND_SZ, L"%CVL_HELP_HUGE%\\fakehelp.dll");
+    plugin::HelpLibrary help(platform.ports());
+    EXPECT_EQ(nullptr, help.HtmlHelp(nullptr, nullptr, platform::kHhCloseAll, 0));
+    EXPECT_EQ(-1, RecordOf(fakePath).calls);
 }
 
 // --- Raw jobs on the spooler -----------------------------------------------------------------

@@ -12,6 +12,7 @@
 
 #include "platform/win32/edit_filters_win32.h"
 #include "profile/ui_session.h"
+#include "sheet_host.h"
 #include "ui/edit_filters.h"
 #include "ui/presenter.h"
 
@@ -318,6 +319,17 @@ TEST_F(EditFilters, HostileOrMissingClipboardTextIsBounded) {
     SetClipboardBlock(dialog, CF_TEXT, "caf\xE9", 5);
     Paste(name);
     EXPECT_EQ(L"", Text(name));
+
+    // 100,000 characters of Unicode text, which the system hands on as ANSI text, in every
+    // field: refused unseen, and nothing of the process is kept.
+    const std::wstring flood(100000, L'1');
+    for (HWND edit : {name, digits, accountId, password}) EXPECT_EQ(L"", PasteInto(edit, flood));
+    const int gdiBefore = hostsim::GdiObjectsAlive();
+    const int handlesBefore = hostsim::HandlesOpen();
+    for (HWND edit : {name, digits, accountId, password}) EXPECT_EQ(L"", PasteInto(edit, flood));
+    EXPECT_EQ(gdiBefore, hostsim::GdiObjectsAlive());
+    EXPECT_EQ(handlesBefore, hostsim::HandlesOpen());
+    Reset(digits, pasted.c_str());
 
     // No text on the clipboard, or the clipboard held open by another thread: nothing.
     ASSERT_TRUE(OpenClipboard(dialog));

@@ -15,6 +15,8 @@
 #include "model_install.h"
 #include "plugin_host.h"
 #include "sheet_host.h"
+#include "snmp_module_host.h"
+#include "tree_host.h"
 
 namespace {
 
@@ -146,6 +148,119 @@ TEST_F(HostileHost, NullAndShortStructuresAreRefusedOrIgnored) {
     EXPECT_EQ(host::kSOk, plugIn->DriverEvent(host::kDriverEventDelete, 3, nullptr, 0));
 }
 
+// Members the published structures may leave null, each left null in turn on the whole way
+// through the document and printer settings: the sheet, its page, the tree and its callback.
+TEST_F(HostileHost, NullMembersOfTheHostsStructuresAreTakenAsAbsent) {
+    const hostsim::ModelSpec* model = hostsim::FindModel(L"Talen ColorPrint C5");
+    std::wstring error;
+    ASSERT_TRUE(hostsim::InstallModel(*model, &error));
+    ASSERT_TRUE(hostsim::StoreLanguageCode(model->printerName, L"EN"));
+    hostsim::OpenedPrinter talen(model->printerName);
+    hostsim::HostDriverUI driver;
+    ASSERT_EQ(host::kEFail, plugIn->PublishDriverInterface(nullptr));
+    struct Case {
+        const char* name;
+        void (*sheet)(host::OEMUIPSPARAM&);
+        void (*tree)(host::OEMCUIPPARAM&);
+        bool helper;  // the host published its own interface
+    };
+    const Case cases[] = {
+        {"no private record", [](host::OEMUIPSPARAM& p) { p.pOEMDM = nullptr; },
+         [](host::OEMCUIPPARAM& p) { p.pOEMDM = nullptr; }, true},
+        {"no public settings", [](host::OEMUIPSPARAM& p) { p.pPublicDM = nullptr; },
+         [](host::OEMCUIPPARAM& p) { p.pPublicDM = nullptr; }, true},
+        {"no printer name", [](host::OEMUIPSPARAM& p) { p.pPrinterName = nullptr; },
+         [](host::OEMCUIPPARAM& p) { p.pPrinterName = nullptr; }, true},
+        {"no printer handle", [](host::OEMUIPSPARAM& p) { p.hPrinter = nullptr; },
+         [](host::OEMCUIPPARAM& p) { p.hPrinter = nullptr; }, true},
+        {"no heap", [](host::OEMUIPSPARAM& p) { p.hOEMHeap = nullptr; },
+         [](host::OEMCUIPPARAM& p) { p.hOEMHeap = nullptr; }, true},
+        {"no driver items", [](host::OEMUIPSPARAM&) {},
+         [](host::OEMCUIPPARAM& p) {
+             p.pDrvOptItems = nullptr;
+             p.cDrvOptItems = 0;
+         },
+         true},
+        {"no published interface", [](host::OEMUIPSPARAM&) {}, [](host::OEMCUIPPARAM&) {}, false},
+    };
+    auto walk = [&](const Case& c) {
+        SCOPED_TRACE(c.name);
+        hostsim::PluginLibrary own;
+        ASSERT_TRUE(own.Load());
+        host::IPrintOemUI* object = own.CreatePlugIn();
+        ASSERT_NE(nullptr, object);
+        if (c.helper) object->PublishDriverInterface(&driver);
+        for (bool document : {true, false}) {
+            hostsim::SheetHost sheet(object, talen.get(), model->printerName, document);
+            c.sheet(sheet.param());
+            EXPECT_EQ(host::kSOk, sheet.Initialise());
+            for (std::size_t i = 0; i < sheet.pages().size(); ++i) {
+                EXPECT_TRUE(sheet.ShowPage(i, [](HWND, HWND) {}));
+            }
+            host::OEMUIOBJ uiObject = {};
+            hostsim::DocumentTreeHost tree(object, sheet, &uiObject,
+                                           document ? hostsim::DocumentTreeHost::Kind::kDocument
+                                                    : hostsim::DocumentTreeHost::Kind::kPrinter);
+            c.tree(tree.param());
+            EXPECT_EQ(host::kSOk, tree.Build());
+            for (host::WORD reason : {host::kCpsuicbReasonSetActive, host::kCpsuicbReasonApplyNow,
+                                      host::kCpsuicbReasonKillActive}) {
+                tree.Callback(reason);
+            }
+            EXPECT_EQ(host::kSOk, sheet.Destroy());
+        }
+        object->Release();
+    };
+    for (const Case& c : cases) walk(c);
+    const int gdiBefore = hostsim::GdiObjectsAlive();
+    const int handlesBefore = hostsim::HandlesOpen();
+    for (const Case& c : cases) walk(c);
+    EXPECT_EQ(gdiBefore, hostsim::GdiObjectsAlive());
+    EXPECT_EQ(handlesBefore, hostsim::HandlesOpen());
+}
+
+// A foreign record of nothing but its 12-byte header, at the very end of readable memory: the
+// plug-in reads the header only and makes a record of the model's defaults.
+TEST_F(HostileHost, AHeaderOnlyRecordIsReadNoFurtherThanItsHeader) {
+    const hostsim::ModelSpec* model = hostsim::FindModel(L"Talen ColorPrint C5");
+    std::wstring error;
+    ASSERT_TRUE(hostsim::InstallModel(*model, &error));
+    hostsim::OpenedPrinter talen(model->printerName);
+    SYSTEM_INFO system = {};
+    GetSystemInfo(&system);
+    const std::size_t page = system.dwPageSize;
+    auto* pages =
+        static_cast<unsigned char*>(VirtualAlloc(nullptr, 2 * page, MEM_COMMIT, PAGE_READWRITE));
+    ASSERT_NE(nullptr, pages);
+    DWORD old = 0;
+    ASSERT_TRUE(VirtualProtect(pages + page, page, PAGE_NOACCESS, &old));
+    auto defaults = hostsim::NewRecord();
+    ASSERT_EQ(host::kSOk, hostsim::CallDevMode(plugIn, host::kOemDmDefault, talen.get(), nullptr,
+                                               defaults.data())
+                              .result);
+    for (const char* signature : {"TFSM", "XXXX"}) {
+        SCOPED_TRACE(signature);
+        unsigned char* header = pages + page - 12;
+        const DWORD size = 12;
+        std::memcpy(header, &size, 4);
+        std::memcpy(header + 4, signature, 4);
+        std::memset(header + 8, 0, 4);
+        for (host::DWORD mode : {host::kOemDmConvert, host::kOemDmMerge}) {
+            auto out = hostsim::NewRecord();
+            EXPECT_EQ(host::kSOk,
+                      hostsim::CallDevMode(plugIn, mode, talen.get(), header, out.data()).result);
+            EXPECT_EQ(hostsim::DescribeRecord(defaults.data()), hostsim::DescribeRecord(out.data()))
+                << "mode " << mode;
+        }
+        auto untouched = hostsim::NewRecord();
+        EXPECT_EQ(host::kSOk, hostsim::CallDevMode(plugIn, host::kOemDmConvert, talen.get(),
+                                                   nullptr, untouched.data())
+                                  .result);
+        EXPECT_EQ(hostsim::NewRecord(), untouched) << "no record to convert: nothing written";
+    }
+    VirtualFree(pages, 0, MEM_RELEASE);
+}
+
 TEST_F(HostileHost, ASecondDestroyOrAForeignSessionIsAnsweredAsNoSession) {
     const hostsim::ModelSpec* model = hostsim::FindModel(L"Talen ColorPrint C5");
     std::wstring error;
@@ -202,6 +317,50 @@ TEST_F(HostileHost, TwoSheetsOnTwoThreads) {
         EXPECT_NE(0u, outcome.sessionLink);
     }
     EXPECT_NE(outcomes[0].sessionLink, outcomes[1].sessionLink);
+}
+
+// A host that loads the plug-in for each use and unloads it afterwards, as printing programs
+// do: the printer settings (whose auto-configuration loads and unloads the SNMP module), the
+// document settings with their page, and the module called directly. Each load and unload
+// leaves the process as it found it.
+TEST(HostileHostProcess, LoadingAndUnloadingTheDllsKeepsNoHandle) {
+    const hostsim::ModelSpec* model = hostsim::FindModel(L"Talen ColorPrint C5");
+    std::wstring error;
+    ASSERT_TRUE(hostsim::InstallModel(*model, &error));
+    hostsim::OpenedPrinter talen(model->printerName);
+    auto use = [&] {
+        hostsim::PluginLibrary library;
+        ASSERT_TRUE(library.Load());
+        host::IPrintOemUI* plugIn = library.CreatePlugIn();
+        ASSERT_NE(nullptr, plugIn);
+        hostsim::HostDriverUI driver;
+        plugIn->PublishDriverInterface(&driver);
+        for (bool document : {false, true}) {
+            hostsim::SheetHost sheet(plugIn, talen.get(), model->printerName, document);
+            EXPECT_EQ(host::kSOk, sheet.Initialise());
+            if (document) {
+                EXPECT_TRUE(sheet.ShowPage(0, [](HWND, HWND) {}));
+            }
+            host::OEMUIOBJ uiObject = {};
+            hostsim::DocumentTreeHost tree(plugIn, sheet, &uiObject,
+                                           document ? hostsim::DocumentTreeHost::Kind::kDocument
+                                                    : hostsim::DocumentTreeHost::Kind::kPrinter);
+            EXPECT_EQ(host::kSOk, tree.Build());
+            sheet.Destroy();
+        }
+        plugIn->Release();
+        hostsim::SnmpModule module;
+        ASSERT_TRUE(module.Load(L"CVLN.DLL"));
+        hostsim::AutoConfigBlock block = hostsim::RequestBlock(0x001, 5);
+        module.Call("FILE:", block);
+    };
+    use();
+    ASSERT_EQ(nullptr, GetModuleHandleW(L"CVLU.DLL")) << "the plug-in is unloaded after use";
+    const int handlesBefore = hostsim::HandlesOpen();
+    const int gdiBefore = hostsim::GdiObjectsAlive();
+    for (int i = 0; i < 3; ++i) use();
+    EXPECT_EQ(handlesBefore, hostsim::HandlesOpen());
+    EXPECT_EQ(gdiBefore, hostsim::GdiObjectsAlive());
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
-// The portable profile reader against GetPrivateProfileStringW / GetPrivateProfileIntW
+// The plug-in's profile adapter as it ships (win32::Win32CachedProfileFiles: the portable reader
+// over the per-process file cache) against GetPrivateProfileStringW / GetPrivateProfileIntW
 // under Wine, on awkward files from tests/data/profiles, on files written here (binary
 // junk, every UTF-8 malformation, every ANSI byte, huge lines) and on the sample model
 // files: every section and key the platform lists is asked for with several buffer sizes,
-// in other letter cases and with blanks around the names.
+// in other letter cases and with blanks around the names. Then the adapter's own part: bare
+// and relative names, files that change, and files too large to keep.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -14,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "profile/ini_reader.h"
+#include "platform/win32/win32_platform.h"
 
 namespace {
 
@@ -52,24 +54,6 @@ std::string Show(std::u16string_view s) {
 }
 
 std::string Show(std::wstring_view s) { return Show(U16(s)); }
-
-class Win32Files final : public profile::FileSource {
-  public:
-    std::optional<std::string> Read(std::u16string_view path) override {
-        HANDLE file = CreateFileW(W(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-        std::string bytes;
-        std::vector<char> chunk(1 << 16);
-        DWORD got = 0;
-        while (ReadFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr) &&
-               got > 0) {
-            bytes.append(chunk.data(), got);
-        }
-        CloseHandle(file);
-        return bytes;
-    }
-};
 
 void WriteBytes(const std::wstring& path, const std::string& bytes) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -220,8 +204,7 @@ class ProfileDifferential : public ::testing::Test {
         }
     }
 
-    Win32Files files_;
-    profile::IniProfileFiles reader_{files_, /*cacheDocuments=*/true};
+    win32::Win32CachedProfileFiles reader_;
     int compared_ = 0;
     std::size_t keysSwept_ = 0;
 };
@@ -404,6 +387,57 @@ TEST_F(ProfileDifferential, SampleModelFiles) {
     if (paths.empty()) GTEST_SKIP() << "no model files in " << Show(dir);
     for (const std::wstring& path : paths) Sweep(path);
     EXPECT_GT(compared_, static_cast<int>(paths.size()) * 10);
+}
+
+TEST_F(ProfileDifferential, BareAndRelativeNamesAndChangedFiles) {
+    // A name without a folder lies in the Windows folder, for both.
+    wchar_t windows[MAX_PATH] = {};
+    ASSERT_NE(0u, GetWindowsDirectoryW(windows, MAX_PATH));
+    WriteBytes(std::wstring(windows) + L"\\cvl_bare_name.ini", "[S]\r\nk=in windows\r\n");
+    String(L"cvl_bare_name.ini", u"S", u"k", u"D", 64);
+    Int(L"cvl_bare_name.ini", u"S", u"k", 5);
+
+    // A relative path is read from the current folder of the moment: after a change of
+    // folder the same name is another file.
+    const std::wstring scratch = ScratchDir();
+    wchar_t previous[MAX_PATH] = {};
+    ASSERT_NE(0u, GetCurrentDirectoryW(MAX_PATH, previous));
+    for (const wchar_t* folder : {L"\\one", L"\\two"}) {
+        const std::wstring dir = scratch + folder;
+        CreateDirectoryW(dir.c_str(), nullptr);
+        CreateDirectoryW((dir + L"\\sub").c_str(), nullptr);
+        WriteBytes(dir + L"\\sub\\rel.ini", "[S]\nk=" + std::string(folder, folder + 4) + "\n");
+    }
+    for (const wchar_t* folder : {L"\\one", L"\\two", L"\\one"}) {
+        ASSERT_TRUE(SetCurrentDirectoryW((scratch + folder).c_str()));
+        String(L"sub\\rel.ini", u"S", u"k", u"D", 64);
+        String(L"sub/../sub/rel.ini", u"S", u"k", u"D", 64);
+    }
+    SetCurrentDirectoryW(previous);
+
+    // A file rewritten with the same size, and one that goes away, show once the adapter's
+    // half-second window has passed: the cache compares real sizes and write times.
+    const std::wstring changing = scratch + L"\\changing.ini";
+    WriteBytes(changing, "[S]\nk=first\n");
+    String(changing, u"S", u"k", u"D", 64);
+    WriteBytes(changing, "[S]\nk=later\n");
+    Sleep(600);
+    String(changing, u"S", u"k", u"D", 64);
+    ASSERT_TRUE(DeleteFileW(changing.c_str()));
+    Sleep(600);
+    String(changing, u"S", u"k", u"\"D\"", 64);
+    WriteBytes(changing, "[S]\nk=back again\n");
+    Sleep(600);
+    String(changing, u"S", u"k", u"D", 64);
+
+    // A file above 16 MB is refused, so the adapter never holds more than that of one file;
+    // it reads as an empty file (where the platform reads it).
+    const std::wstring huge = scratch + L"\\huge_16mb.ini";
+    WriteBytes(huge, "[S]\nk=v\n" + std::string((16u << 20) - 8, ';') + "\n");
+    char16_t value[8];
+    EXPECT_EQ(1u, reader_.GetString(u"S", u"k", u"D", value, 8, U16(huge)));
+    EXPECT_EQ(u"D", std::u16string_view(value));
+    DeleteFileW(huge.c_str());
 }
 
 }  // namespace

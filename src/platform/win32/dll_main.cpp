@@ -4,15 +4,24 @@
 
 #include <new>
 
+#include "platform/win32/thread_runtime.h"
 #include "platform/win32/win32_platform.h"
 #include "plugin/com_server.h"
 #include "plugin/process_state.h"
 
 namespace {
 
+// The shipped DLL reads profile files through the cache; the benchmark's second build of it
+// (PLUGIN_PLATFORM_PROFILE_READS) through the platform's functions, for comparison.
+#ifdef PLUGIN_PLATFORM_PROFILE_READS
+constexpr win32::ProfileReads kProfileReads = win32::ProfileReads::kPlatform;
+#else
+constexpr win32::ProfileReads kProfileReads = win32::ProfileReads::kCached;
+#endif
+
 // The adapters and the state built on them, for the life of the process.
 struct DllProcess {
-    win32::Win32Platform platform;
+    win32::Win32Platform platform{kProfileReads};
     plugin::ProcessState state{platform.ports()};
 };
 
@@ -37,8 +46,12 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
             break;
         case DLL_PROCESS_DETACH:
             // When the process ends the system reclaims everything; on FreeLibrary the
-            // context made from the module's manifest is released.
-            if (reserved == nullptr) TheProcess().platform.module().Detach();
+            // context made from the module's manifest is released, and the thread library's
+            // record of the unloading thread.
+            if (reserved == nullptr) {
+                TheProcess().platform.module().Detach();
+                win32::ReleaseThreadRuntime(instance);
+            }
             break;
         default:
             break;

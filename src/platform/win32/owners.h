@@ -16,6 +16,10 @@ inline void ReleaseActCtxHandle(HANDLE context) { ReleaseActCtx(context); }
 // Held as null when absent; CreateActCtxW failure (INVALID_HANDLE_VALUE) is stored as null.
 using UniqueActCtx = UniqueAny<HANDLE, &ReleaseActCtxHandle>;
 
+inline void CloseFileHandle(HANDLE file) { CloseHandle(file); }
+// Held as null when absent; CreateFileW's failure value (INVALID_HANDLE_VALUE) is stored as null.
+using UniqueFile = UniqueAny<HANDLE, &CloseFileHandle>;
+
 inline void ReleaseLibrary(HMODULE library) { FreeLibrary(library); }
 using UniqueModule = UniqueAny<HMODULE, &ReleaseLibrary>;
 

@@ -91,6 +91,18 @@ std::unique_ptr<platform::RegistryKey> Win32Registry::OpenHive(platform::Hive hi
     switch (hive) {
         case platform::Hive::kCurrentUser: {
             HKEY key = nullptr;
+            // RegOpenCurrentUser looks up the thread's user every time (under Wine a dozen
+            // server calls). A thread that impersonates nobody acts as the process's user,
+            // whose hive HKEY_CURRENT_USER names, already open: a new handle from there.
+            HANDLE token = nullptr;
+            if (OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, &token)) {
+                CloseHandle(token);
+            } else if (GetLastError() == ERROR_NO_TOKEN) {
+                if (RegOpenKeyExW(HKEY_CURRENT_USER, nullptr, 0, access, &key) != ERROR_SUCCESS) {
+                    return nullptr;
+                }
+                return Win32RegistryKey::Wrap(key);
+            }
             if (RegOpenCurrentUser(access, &key) != ERROR_SUCCESS) return nullptr;
             return Win32RegistryKey::Wrap(key);
         }

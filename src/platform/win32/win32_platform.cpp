@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <winspool.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -54,20 +55,24 @@ class Win32RawJob final : public platform::RawJob {
 
 }  // namespace
 
+BOOL CALLBACK Win32Module::MakeContext(INIT_ONCE*, void* self, void**) {
+    auto& module = *static_cast<Win32Module*>(self);
+    if (module.module_ == nullptr) return TRUE;
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(module.module_, path, MAX_PATH);
+    ACTCTXW request = {};
+    request.cbSize = sizeof request;
+    request.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    request.hModule = module.module_;
+    request.lpResourceName = MAKEINTRESOURCEW(2);
+    request.lpSource = path;
+    const HANDLE context = CreateActCtxW(&request);
+    module.context_.reset(context == INVALID_HANDLE_VALUE ? nullptr : context);
+    return TRUE;
+}
+
 void* Win32Module::ActivationContext() {
-    std::call_once(once_, [this] {
-        if (module_ == nullptr) return;
-        wchar_t path[MAX_PATH] = {};
-        GetModuleFileNameW(module_, path, MAX_PATH);
-        ACTCTXW request = {};
-        request.cbSize = sizeof request;
-        request.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
-        request.hModule = module_;
-        request.lpResourceName = MAKEINTRESOURCEW(2);
-        request.lpSource = path;
-        const HANDLE context = CreateActCtxW(&request);
-        context_.reset(context == INVALID_HANDLE_VALUE ? nullptr : context);
-    });
+    InitOnceExecuteOnce(&once_, &Win32Module::MakeContext, this, nullptr);
     return context_.get();
 }
 
@@ -190,6 +195,39 @@ std::uint32_t Win32Spooler::ReadForm(void* printer, std::u16string_view name, st
     return ERROR_SUCCESS;
 }
 
+std::uint32_t Win32Spooler::PrinterName(void* printer, std::u16string* name) {
+    if (name == nullptr) return ERROR_INVALID_PARAMETER;
+    // Level 4 is the cheapest level that names the printer; one call does for any name that
+    // fits the buffer on the stack.
+    alignas(PRINTER_INFO_4W) unsigned char small[512];
+    std::vector<unsigned char> large;
+    unsigned char* buffer = small;
+    DWORD size = sizeof small;
+    DWORD needed = 0;
+    if (!GetPrinterW(printer, 4, buffer, size, &needed)) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_INSUFFICIENT_BUFFER || needed <= size || needed > (1u << 16)) {
+            return error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
+        }
+        large.resize(needed);
+        buffer = large.data();
+        size = needed;
+        if (!GetPrinterW(printer, 4, buffer, size, &needed)) {
+            const DWORD again = GetLastError();
+            return again != ERROR_SUCCESS ? again : ERROR_GEN_FAILURE;
+        }
+    }
+    PRINTER_INFO_4W info;
+    std::memcpy(&info, buffer, sizeof info);
+    // The name lies inside the buffer; never read past its end.
+    const auto* begin = reinterpret_cast<const wchar_t*>(buffer);
+    const auto* end = begin + size / sizeof(wchar_t);
+    const wchar_t* text = info.pPrinterName;
+    if (text == nullptr || text < begin || text >= end) return ERROR_INVALID_DATA;
+    name->assign(text, text + wcsnlen(text, static_cast<std::size_t>(end - text)));
+    return ERROR_SUCCESS;
+}
+
 std::unique_ptr<platform::RawJob> Win32RawJobs::Start(void* printer, std::u16string_view document,
                                                       std::u16string_view outputFile,
                                                       std::uint32_t* error) {
@@ -213,6 +251,102 @@ std::unique_ptr<platform::RawJob> Win32RawJobs::Start(void* printer, std::u16str
         if (error != nullptr) *error = ERROR_NOT_ENOUGH_MEMORY;
     }
     return job;
+}
+
+namespace {
+
+profile::FileStamp StampOf(DWORD sizeHigh, DWORD sizeLow, FILETIME written) {
+    return {(std::uint64_t{sizeHigh} << 32) | sizeLow,
+            (std::uint64_t{written.dwHighDateTime} << 32) | written.dwLowDateTime};
+}
+
+bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+
+// The file the platform's profile functions read for `path` (taken up to its first null):
+// a name without a folder lies in the Windows folder; a relative path is made full now, so
+// that one cache entry never stands for two files when the current folder changes. Empty
+// when the path is full already, as it is for every model file.
+std::u16string FullProfilePath(std::u16string_view path) {
+    if (std::find_if(path.begin(), path.end(), IsSeparator) == path.end()) {
+        wchar_t folder[MAX_PATH + 1] = {};
+        const UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH) return {};
+        std::u16string full(folder, folder + length);
+        if (full.back() != u'\\') full += u'\\';
+        return full.append(path);
+    }
+    const bool drive = path.size() >= 3 && path[1] == u':' && IsSeparator(path[2]);
+    const bool network = path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]);
+    if (drive || network) return {};
+    const std::wstring relative = WideString(path);
+    const DWORD needed = GetFullPathNameW(relative.c_str(), 0, nullptr, nullptr);
+    if (needed == 0 || needed > 32768) return {};
+    std::wstring full(needed, L'\0');
+    const DWORD length = GetFullPathNameW(relative.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed) return {};
+    return std::u16string(full.begin(), full.begin() + length);
+}
+
+std::u16string_view UpToNull(std::u16string_view s) { return s.substr(0, s.find(u'\0')); }
+
+}  // namespace
+
+std::optional<profile::FileStamp> Win32StampedFiles::Stamp(std::u16string_view path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(WideString(path).c_str(), GetFileExInfoStandard, &data)) {
+        return std::nullopt;
+    }
+    // A folder is no profile: it reads as a missing file.
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return std::nullopt;
+    return StampOf(data.nFileSizeHigh, data.nFileSizeLow, data.ftLastWriteTime);
+}
+
+std::optional<profile::StampedFile> Win32StampedFiles::Read(std::u16string_view path,
+                                                            std::size_t maxBytes) {
+    // Others may go on writing, renaming or deleting the file while it is read.
+    const HANDLE opened = CreateFileW(WideString(path).c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    UniqueFile file(opened == INVALID_HANDLE_VALUE ? nullptr : opened);
+    if (!file) return std::nullopt;
+    // The stamp is taken before the bytes: a write that lands while they are read changes
+    // the stamp, and the next look reads the file again.
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file.get(), &info)) return std::nullopt;
+    const profile::FileStamp stamp =
+        StampOf(info.nFileSizeHigh, info.nFileSizeLow, info.ftLastWriteTime);
+    if (stamp.size > maxBytes) return std::nullopt;
+    profile::StampedFile result{stamp, std::string(static_cast<std::size_t>(stamp.size), '\0')};
+    std::size_t got = 0;
+    while (got < result.bytes.size()) {
+        const DWORD want = static_cast<DWORD>(
+            std::min<std::size_t>(result.bytes.size() - got, std::size_t{1} << 20));
+        DWORD chunk = 0;
+        if (!ReadFile(file.get(), result.bytes.data() + got, want, &chunk, nullptr)) {
+            return std::nullopt;
+        }
+        if (chunk == 0) break;  // the file was cut short meanwhile
+        got += chunk;
+    }
+    result.bytes.resize(got);
+    return result;
+}
+
+std::uint32_t Win32CachedProfileFiles::GetInt(std::u16string_view section, std::u16string_view key,
+                                              std::int32_t defaultValue, std::u16string_view path) {
+    path = UpToNull(path);
+    const std::u16string full = FullProfilePath(path);
+    return cache_.GetInt(section, key, defaultValue, full.empty() ? path : full);
+}
+
+std::uint32_t Win32CachedProfileFiles::GetString(std::u16string_view section,
+                                                 std::u16string_view key,
+                                                 std::u16string_view defaultValue, char16_t* buffer,
+                                                 std::uint32_t units, std::u16string_view path) {
+    if (buffer == nullptr || units == 0) return 0;
+    path = UpToNull(path);
+    const std::u16string full = FullProfilePath(path);
+    return cache_.GetString(section, key, defaultValue, buffer, units, full.empty() ? path : full);
 }
 
 std::intptr_t Win32SheetPages::AddPage(void* sheetFunction, void* sheet, int templateId,
@@ -286,16 +420,18 @@ std::intptr_t Win32Shell::OpenWith(std::u16string_view program, std::u16string_v
         ShellExecuteW(nullptr, L"open", file.c_str(), argument.c_str(), nullptr, show));
 }
 
-Win32Platform::Win32Platform() {
+Win32Platform::Win32Platform(ProfileReads reads) {
     ports_.lastError = &lastError_;
     ports_.registry = &registry_;
     ports_.module = &module_;
     ports_.modules = &modules_;
     ports_.heap = &heap_;
-    ports_.spooler = &spooler_;
+    ports_.spooler = &spoolerMemo_;
     ports_.names = &names_;
     ports_.rawJobs = &rawJobs_;
-    ports_.profiles = &profiles_;
+    ports_.profiles = reads == ProfileReads::kPlatform
+                          ? static_cast<platform::ProfileFiles*>(&platformProfiles_)
+                          : &profiles_;
     ports_.system = &system_;
     ports_.pages = &pages_;
     ports_.dialogs = &dialogs_;

@@ -3,7 +3,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -11,6 +13,8 @@
 #include "platform/ports.h"
 #include "platform/win32/owners.h"
 #include "platform/win32/system_ports.h"
+#include "plugin/spooler_memo.h"
+#include "profile/profile_cache.h"
 
 namespace win32 {
 
@@ -34,8 +38,12 @@ class Win32Module final : public platform::Module {
     std::u16string FilePath() const override;
 
   private:
+    static BOOL CALLBACK MakeContext(INIT_ONCE* once, void* self, void** context);
+
     HMODULE module_ = nullptr;
-    std::once_flag once_;
+    // The system's once-object, not std::once_flag: the thread library behind the latter
+    // keeps a record of each thread that passes it, which outlives an unloaded plug-in.
+    INIT_ONCE once_ = INIT_ONCE_STATIC_INIT;
     UniqueActCtx context_;
 };
 
@@ -63,6 +71,7 @@ class Win32Spooler final : public platform::Spooler {
     std::uint32_t PortName(void* printer, std::u16string* port) override;
     std::uint32_t ReadForm(void* printer, std::u16string_view name, std::uint32_t* flags,
                            std::uint32_t* width, std::uint32_t* height) override;
+    std::uint32_t PrinterName(void* printer, std::u16string* name) override;
 };
 
 class Win32RawJobs final : public platform::RawJobs {
@@ -70,6 +79,35 @@ class Win32RawJobs final : public platform::RawJobs {
     std::unique_ptr<platform::RawJob> Start(void* printer, std::u16string_view document,
                                             std::u16string_view outputFile,
                                             std::uint32_t* error) override;
+};
+
+// Files for the profile cache: whole files read with CreateFileW and ReadFile, stamps
+// (size and last-write time) from GetFileInformationByHandle and GetFileAttributesExW, the
+// clock from GetTickCount64.
+class Win32StampedFiles final : public profile::StampedFileSource {
+  public:
+    std::optional<profile::FileStamp> Stamp(std::u16string_view path) override;
+    std::optional<profile::StampedFile> Read(std::u16string_view path,
+                                             std::size_t maxBytes) override;
+    std::uint64_t Milliseconds() override { return GetTickCount64(); }
+};
+
+// Profile files as GetPrivateProfileIntW and GetPrivateProfileStringW read them, answered by
+// the portable reader from the files the process keeps (profile::CachedProfileFiles): each
+// file is read whole once and again only when its size or last-write time has changed,
+// looked at no more than once per half second. Names are resolved as the platform resolves
+// them: a bare file name lies in the Windows folder, a relative path in the current one.
+class Win32CachedProfileFiles final : public platform::ProfileFiles {
+  public:
+    std::uint32_t GetInt(std::u16string_view section, std::u16string_view key,
+                         std::int32_t defaultValue, std::u16string_view path) override;
+    std::uint32_t GetString(std::u16string_view section, std::u16string_view key,
+                            std::u16string_view defaultValue, char16_t* buffer, std::uint32_t units,
+                            std::u16string_view path) override;
+
+  private:
+    Win32StampedFiles files_;
+    profile::CachedProfileFiles cache_{files_};
 };
 
 // Pages are described with the plug-in's dialog procedure; each page keeps a binding (its
@@ -109,10 +147,14 @@ class Win32Shell final : public platform::Shell {
                            int show) override;
 };
 
+// Which adapter reads profile files: the cached one, or the platform's functions (for the
+// benchmark's comparison only).
+enum class ProfileReads { kCached, kPlatform };
+
 // The adapters of the process, and the table of them handed to the process state.
 class Win32Platform {
   public:
-    Win32Platform();
+    explicit Win32Platform(ProfileReads reads = ProfileReads::kCached);
     Win32Platform(const Win32Platform&) = delete;
     Win32Platform& operator=(const Win32Platform&) = delete;
     const platform::Platform& ports() const { return ports_; }
@@ -125,9 +167,12 @@ class Win32Platform {
     Win32ModuleLoader modules_;
     Win32Heap heap_;
     Win32Spooler spooler_;
+    // The core's memo of the spooler's answers, over the spooler; the port the core uses.
+    plugin::SpoolerMemo spoolerMemo_{spooler_, [] { return GetTickCount64(); }};
     Win32NameService names_;
     Win32RawJobs rawJobs_;
-    Win32ProfileFiles profiles_;
+    Win32CachedProfileFiles profiles_;
+    Win32ProfileFiles platformProfiles_;
     Win32SystemInfo system_;
     Win32SheetPages pages_{module_};
     Win32Dialogs dialogs_{module_};

@@ -7,9 +7,11 @@
 // clang-format on
 
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "platform/win32/system_ports.h"
+#include "platform/win32/thread_runtime.h"
 #include "snmp/auto_update.h"
 #include "snmp/win32/udp_transport.h"
 
@@ -50,6 +52,27 @@ std::u16string PortName(const char* portName) {
     return std::u16string(wide, wide + units);
 }
 
+// The UDP socket, opened at the first datagram: a port that names no SNMP agent (a file, a
+// local port) is answered without starting Winsock or making a socket, which under Wine
+// costs milliseconds of every opening of the document settings.
+class SocketOnFirstUse final : public snmp::Transport {
+  public:
+    bool Send(const snmp::Endpoint& to, std::span<const std::uint8_t> datagram) override {
+        return Open() && transport_->Send(to, datagram);
+    }
+    long Receive(std::span<std::uint8_t> buffer, std::uint32_t timeoutMs,
+                 snmp::Endpoint* from) override {
+        return Open() ? transport_->Receive(buffer, timeoutMs, from) : -1;
+    }
+
+  private:
+    bool Open() {
+        if (!transport_) transport_.emplace();
+        return transport_->ok();
+    }
+    std::optional<snmp::win32::UdpTransport> transport_;
+};
+
 }  // namespace
 
 extern "C" unsigned short WINAPI SNMP_AutoUpdate(const char* portName, unsigned char* block,
@@ -68,8 +91,7 @@ extern "C" unsigned short WINAPI SNMP_AutoUpdate(const char* portName, unsigned 
         ports.system = &system;
         ports.profiles = &profiles;
 
-        snmp::win32::UdpTransport transport;
-        if (!transport.ok()) return 0;
+        SocketOnFirstUse transport;
         snmp::win32::TickClock clock;
         // Request ids that differ from call to call and from process to process.
         const auto seed = static_cast<std::uint32_t>(GetTickCount() * 2654435761u) ^
@@ -79,4 +101,11 @@ extern "C" unsigned short WINAPI SNMP_AutoUpdate(const char* portName, unsigned 
     } catch (...) {
         return 0;
     }
+}
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+    // On FreeLibrary (not at process end) the thread library's record of the unloading
+    // thread goes with the module.
+    if (reason == DLL_PROCESS_DETACH && reserved == nullptr) win32::ReleaseThreadRuntime(instance);
+    return TRUE;
 }

@@ -14,7 +14,7 @@ struct Record {
     HWND owner = nullptr;
     UINT command = 0;
     DWORD_PTR data = 0;
-    wchar_t address[64] = {};  // the last address, cut to 63 characters
+    wchar_t address[260] = {};  // the last address, cut to 259 characters
 };
 
 // Copies the record into *out.

@@ -28,7 +28,8 @@ extern "C" HWND WINAPI Entry(HWND owner, LPCWSTR address, UINT command, DWORD_PT
     record.owner = owner;
     record.command = command;
     record.data = data;
-    lstrcpynW(record.address, address != nullptr ? address : L"", 64);
+    lstrcpynW(record.address, address != nullptr ? address : L"",
+              static_cast<int>(sizeof record.address / sizeof record.address[0]));
     ReleaseSRWLockExclusive(&lock);
     return fakehelp::Answer();
 }
