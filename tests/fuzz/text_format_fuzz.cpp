@@ -3,7 +3,8 @@
 // the destination is terminated, a smaller destination gets a prefix of what a larger one
 // gets and is reported as cut exactly when it is, the output is bounded by the format and
 // the arguments, a format with no arguments only loses the "%" of "%%", and model texts show
-// numbers only where they have integer conversions.
+// numbers only where they have integer conversions; the conversions reported as unfilled are
+// the ones the output shows as written.
 
 #include <algorithm>
 #include <string>
@@ -18,6 +19,8 @@ namespace {
 constexpr char16_t kUntouched = 0xA5A5;
 // Each conversion writes at most 512 units of padding and a number of 21 characters.
 constexpr std::size_t kMostPerConversion = 512 + 21;
+
+std::size_t Percents(std::u16string_view s) { return std::count(s.begin(), s.end(), u'%'); }
 
 std::u16string WithoutPercent(std::u16string_view s) {
     std::u16string out;
@@ -87,6 +90,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(result == (kept < length ? text::kTruncated : text::kOk));
     }
 
+    // The conversions said to be written as they stand are: each starts with "%", is part of
+    // the format, and shows in the output in order.
+    std::size_t from = 0;
+    for (const std::u16string& c : text::UnfilledConversions(format, args.data(), args.size())) {
+        FUZZ_CHECK(!c.empty() && c[0] == u'%' && format.find(c) != std::u16string::npos);
+        const std::u16string_view out(whole.data(), length);
+        const std::size_t at = out.find(c, from);
+        FUZZ_CHECK(at != std::u16string_view::npos);
+        from = at + c.size();
+    }
+
     // Without arguments every conversion shows as written; only "%%" loses a "%".
     std::vector<char16_t> plain(format.size() + 1, kUntouched);
     text::Format(plain.data(), plain.size(), format, nullptr, 0);
@@ -107,6 +121,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     extra.push_back(static_cast<char16_t>(high));
     for (char16_t c : shownText) {
         FUZZ_CHECK(format.find(c) != std::u16string::npos || extra.find(c) != std::u16string::npos);
+    }
+    // A model text said to expand completely shows a "%" only for each "%%" (given lengths
+    // whose characters are not "%").
+    if (ui::UnfilledIntegerConversions(format, 2).empty()) {
+        const std::u16string expanded = ui::FormatWithIntegers(format, {4, 8});
+        if (expanded.size() < 1023) FUZZ_CHECK(2 * Percents(expanded) <= Percents(format));
     }
     return 0;
 }
