@@ -108,3 +108,5 @@ awk -v calls="$calls" '
                reads[key "first opening"], reads[key "opening after idle"], def, conv
     }' "$times"
 echo "   Targets: an opening under 1000 us on the largest model; default and convert under 100 us."
+# A model with auto-configuration on loads and releases the SNMP module in every opening.
+sed -n '/^The SNMP module alone/,/^(LoadLibrary/s/^/   /p' "$times"
