@@ -620,6 +620,22 @@ class FakeShell final : public platform::Shell {
     int lastShow = -1;
 };
 
+// Compiled help: every call is recorded; the viewer's answer is `answer`.
+class FakeHelp final : public platform::HelpService {
+  public:
+    void* HtmlHelp(void* owner, const char16_t* address, std::uint32_t command,
+                   std::uintptr_t) override {
+        addresses.emplace_back(address != nullptr ? address : u"");
+        owners.push_back(owner);
+        commands.push_back(command);
+        return answer;
+    }
+    std::vector<std::u16string> addresses;
+    std::vector<void*> owners;
+    std::vector<std::uint32_t> commands;
+    void* answer = reinterpret_cast<void*>(0x4E1F);
+};
+
 // All fakes together, wired into a platform::Platform.
 struct FakePlatform {
     FakeLastError lastError;

@@ -20,15 +20,6 @@ constexpr int kTotal = IDC_COPIES_TOTAL;
 constexpr int kSpin = IDC_COPIES_GRAYSCALE_SPIN;
 constexpr char16_t kTexts[] = u"C:\\D\\3\\T.DAT";
 
-class RecordingHelp final : public platform::HelpService {
-  public:
-    void* HtmlHelp(void*, const char16_t* address, std::uint32_t, std::uintptr_t) override {
-        addresses.emplace_back(address);
-        return reinterpret_cast<void*>(0x4E1F);
-    }
-    std::vector<std::u16string> addresses;
-};
-
 // A colour, collated 5-copy job in print mode Normal, with 2 of its copies in grey, on the
 // dialog's template. Like the real edits, the fake reports every write to the presenter
 // before the write returns.
@@ -83,7 +74,7 @@ class CopiesDialogTest : public ::testing::Test {
     profile::UiSession session{};
     fakes::FakePlatform fake;
     platform::Platform ports = fake.ports();
-    RecordingHelp help;
+    fakes::FakeHelp help;
     fakes::FakeControls controls;
     ui::CopiesPresenter presenter{ports, session};
     std::map<int, int> writes;

@@ -52,54 +52,6 @@ std::uint32_t HOST_CALL ReportHardDisk(const char* port, unsigned char* block, s
 constexpr std::size_t kSmartCmsWord1 = 358;
 constexpr std::size_t kSmartCmsWord3 = 362;
 
-// The host's own items with their keywords and public ids, laid out as the driver does.
-class HostItems {
-  public:
-    HostItems() { items_.reserve(32); }
-    host::OPTITEM& Add(const char* keyword, host::BYTE publicId = 0, host::LONG sel = 0,
-                       int options = 0) {
-        host::OPTITEM item{};
-        item.cbSize = sizeof item;
-        item.DMPubID = publicId;
-        item.Sel = sel;
-        if (keyword != nullptr) {
-            auto data = std::make_unique<host::USERDATA>();
-            names_.push_back(std::make_unique<std::string>(keyword));
-            data->pKeyWordName = names_.back()->data();
-            item.UserData = reinterpret_cast<host::ULONG_PTR>(data.get());
-            data_.push_back(std::move(data));
-        }
-        if (options > 0) {
-            types_.push_back(std::make_unique<host::OPTTYPE>());
-            types_.back()->Count = static_cast<host::WORD>(options);
-            item.pOptType = types_.back().get();
-        }
-        items_.push_back(item);
-        return items_.back();
-    }
-    host::OPTITEM* data() { return items_.data(); }
-    host::DWORD size() const { return static_cast<host::DWORD>(items_.size()); }
-    host::OPTITEM* Find(const char* keyword) {
-        for (host::OPTITEM& item : items_) {
-            const auto* d = reinterpret_cast<const host::USERDATA*>(item.UserData);
-            if (d != nullptr && std::strcmp(d->pKeyWordName, keyword) == 0) return &item;
-        }
-        return nullptr;
-    }
-    host::OPTITEM* ById(host::BYTE id) {
-        for (host::OPTITEM& item : items_) {
-            if (item.DMPubID == id) return &item;
-        }
-        return nullptr;
-    }
-
-  private:
-    std::vector<host::OPTITEM> items_;
-    std::vector<std::unique_ptr<host::USERDATA>> data_;
-    std::vector<std::unique_ptr<std::string>> names_;
-    std::vector<std::unique_ptr<host::OPTTYPE>> types_;
-};
-
 class DocumentTreeTest : public ::testing::Test {
   protected:
     DocumentTreeTest() : record(devmode::kSize, 0) {
@@ -117,7 +69,7 @@ class DocumentTreeTest : public ::testing::Test {
         items.Add(nullptr, host::kDmPubColor, 1);
         items.Add(nullptr, host::kDmPubPrintQuality, 1);
         items.Add(nullptr, host::kDmPubNup, 0);
-        items.Add("Quality", 0, 3, 4);
+        items.Add("Quality", 0, 3, std::vector<const char16_t*>(4));
         items.Add("ColorMode", 0, 1);
         items.Add("JCLEnhanceGray", 0, 1);
         items.Add("JCLRegionColor", 0, 0);
@@ -192,7 +144,7 @@ class DocumentTreeTest : public ::testing::Test {
     std::vector<unsigned char> record;
     host::DEVMODEW dm{};
     host::OEMUIOBJ uiObject{};
-    HostItems items;
+    fakes::HostItems items;
     host::OPTITEM own[2]{};
     host::OEMCUIPPARAM tree{};
     host::OEMUIPSPARAM sheetParam{};
@@ -571,7 +523,7 @@ TEST_F(DocumentTreeTest, AutoConfigurationAsksTheModuleWhenTheModelSwitchesItOn)
     moduleCalls = ModuleCalls{};
     fake.modules.libraries[kModule].exports["SNMP_AutoUpdate"] =
         reinterpret_cast<void*>(&ReportHardDisk);
-    items.Add("PrinterHardDisk", 0, 0, 2);
+    items.Add("PrinterHardDisk", 0, 0, {u"Not Installed", u"Installed"});
     tree.pDrvOptItems = items.data();
     tree.cDrvOptItems = items.size();
     Build();

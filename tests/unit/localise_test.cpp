@@ -14,23 +14,6 @@ namespace {
 
 constexpr char16_t kTexts[] = u"C:\\D\\3\\T.DAT";
 
-class FakeHelp final : public platform::HelpService {
-  public:
-    void* HtmlHelp(void* owner, const char16_t* address, std::uint32_t command,
-                   std::uintptr_t) override {
-        lastOwner = owner;
-        lastAddress = address != nullptr ? address : u"";
-        lastCommand = command;
-        ++calls;
-        return answer;
-    }
-    void* answer = reinterpret_cast<void*>(0x4E1F);
-    void* lastOwner = nullptr;
-    std::u16string lastAddress;
-    std::uint32_t lastCommand = 99;
-    int calls = 0;
-};
-
 class LocaliseTest : public ::testing::Test {
   protected:
     LocaliseTest() {
@@ -137,20 +120,20 @@ TEST_F(LocaliseTest, HelpTopicsFallBackToCommonAndTheFirstFiledAnswers) {
     ui::LocaliseDialog(second, session);
     EXPECT_EQ(4, session.helpTopicCount);
 
-    FakeHelp help;
+    fakes::FakeHelp help;
     EXPECT_TRUE(ui::ShowControlHelp(&help, session, 1));
-    EXPECT_EQ(u"C:\\D\\3\\T.CHM::/print.htm#0,32,17600,256,0,3", help.lastAddress);
-    EXPECT_EQ(platform::kHhDisplayTopic, help.lastCommand);
-    EXPECT_EQ(second.Window(), help.lastOwner);
+    EXPECT_EQ(u"C:\\D\\3\\T.CHM::/print.htm#0,32,17600,256,0,3", help.addresses.back());
+    EXPECT_EQ(platform::kHhDisplayTopic, help.commands.back());
+    EXPECT_EQ(second.Window(), help.owners.back());
     EXPECT_TRUE(ui::ShowControlHelp(&help, session, 2));
-    EXPECT_EQ(u"C:\\D\\3\\T.CHM::/common_ok.htm#0,32,17600,256,0,3", help.lastAddress);
+    EXPECT_EQ(u"C:\\D\\3\\T.CHM::/common_ok.htm#0,32,17600,256,0,3", help.addresses.back());
     EXPECT_TRUE(ui::ShowControlHelp(&help, session, 1300));
     EXPECT_TRUE(ui::ShowControlHelp(&help, session, 3042));
 
     // Unknown ids open nothing and report the last window; a failing service clears it.
-    help.calls = 0;
+    help.commands.clear();
     EXPECT_TRUE(ui::ShowControlHelp(&help, session, 77));
-    EXPECT_EQ(0, help.calls);
+    EXPECT_TRUE(help.commands.empty());
     help.answer = nullptr;
     EXPECT_FALSE(ui::ShowControlHelp(&help, session, 1));
     EXPECT_FALSE(ui::ShowControlHelp(nullptr, session, 1));

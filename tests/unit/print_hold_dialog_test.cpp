@@ -37,15 +37,6 @@ host::LONG_PTR HOST_CALL SheetFunction(host::HANDLE sheet, host::DWORD function,
     return 1;
 }
 
-class FakeHelp final : public platform::HelpService {
-  public:
-    void* HtmlHelp(void*, const char16_t* address, std::uint32_t, std::uintptr_t) override {
-        addresses.emplace_back(address);
-        return this;
-    }
-    std::vector<std::u16string> addresses;
-};
-
 // Template 3006 in its order: (id, class, text); the print-at group starts hidden.
 constexpr std::tuple<int, const char16_t*, const char16_t*> kTemplate[] = {
     {1085, u"Button", u"Options"},
@@ -151,7 +142,7 @@ class PrintHoldTest : public ::testing::Test {
 
     fakes::FakePlatform fake;
     fakes::FakeProfiles profiles;
-    FakeHelp help;
+    fakes::FakeHelp help;
     platform::Platform ports;
     Record record;
     host::OEMUIPSPARAM params{};

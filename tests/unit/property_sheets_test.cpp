@@ -15,15 +15,6 @@ namespace {
 constexpr char16_t kProfile[] = u"C:\\Drivers\\3\\CVLu.INI";
 constexpr char16_t kTexts[] = u"C:\\Drivers\\3\\CVL.DAT";
 
-class FakeHelp final : public platform::HelpService {
-  public:
-    void* HtmlHelp(void*, const char16_t*, std::uint32_t command, std::uintptr_t) override {
-        commands.push_back(command);
-        return nullptr;
-    }
-    std::vector<std::uint32_t> commands;
-};
-
 // The host's sheet function: records set-result calls and answers with a marker.
 struct SheetCalls {
     static std::vector<host::DWORD> functions;
@@ -77,7 +68,7 @@ class SheetTest : public ::testing::Test {
     fakes::FakePlatform fake;
     fakes::FakeProfiles profiles;
     fakes::FakePages pages;
-    FakeHelp help;
+    fakes::FakeHelp help;
     platform::Platform ports;
     plugin::ProcessState state{Ports()};
     std::vector<unsigned char> record;

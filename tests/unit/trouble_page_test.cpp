@@ -24,17 +24,7 @@ constexpr std::uint32_t kSsNotify = 0x100;
 constexpr std::string_view kConfigJob =
     "\x1B%-12345X@PJL\r\n@PJL TEST PRINT=CONFIG\r\n\x1B%-12345X";
 
-// The session's help calls, and a canvas that records what is drawn.
-class RecordingHelp final : public platform::HelpService {
-  public:
-    void* HtmlHelp(void* owner, const char16_t* address, std::uint32_t, std::uintptr_t) override {
-        opened.emplace_back(address);
-        owners.push_back(owner);
-        return reinterpret_cast<void*>(0x4E1F);
-    }
-    std::vector<std::u16string> opened;
-    std::vector<void*> owners;
-};
+// A canvas that records the transparent pictures drawn.
 class RecordingCanvas final : public ui::Canvas {
   public:
     ui::Rect Bounds() const override { return {}; }
@@ -124,7 +114,7 @@ class TroublePageTest : public ::testing::Test {
 
     fakes::FakePlatform fake;
     fakes::FakeProfiles profiles;
-    RecordingHelp help;
+    fakes::FakeHelp help;
     fakes::FakeDialogs dialogs;
     platform::Platform ports = fake.ports();
     profile::UiSession session{};
@@ -222,7 +212,7 @@ TEST_F(TroublePageTest, LinksOpenThePrinterPagesOnlyWithAnAddress) {
     EXPECT_EQ(5, fake.shell.lastShow);
     EXPECT_FALSE(controls.IsEnabled(1243)) << "no last report to show";
     Click(1243);
-    EXPECT_TRUE(help.opened.empty());
+    EXPECT_TRUE(help.addresses.empty());
 
     // An address that is found but empty counts as none.
     fakes::FakeControls other;
@@ -247,7 +237,7 @@ TEST_F(TroublePageTest, TheLastReportHelpAndTheSheetsHelpRequestOpenTheirTopics)
                   u"C:\\D\\3\\CVLC5.chm::/lookout/jam.htm",
                   u"C:\\D\\3\\CVLC5.chm::\\troublesh_tab\\troubleshooting_tab.htm",
                   u"C:\\D\\3\\CVLC5.chm::\\troublesh_tab\\troubleshooting_tab.htm"}),
-              help.opened);
+              help.addresses);
     EXPECT_EQ((std::vector<void*>{nullptr, nullptr, nullptr}), help.owners);
     EXPECT_EQ(reinterpret_cast<void*>(0x4E1F), session.helpWindow) << "closed with the sheet";
 }

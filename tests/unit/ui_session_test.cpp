@@ -10,26 +10,7 @@
 
 namespace {
 
-// Profile files written value by value: each Set rewrites the file as INI text, which the
-// shared in-memory profile port reads with the platform's semantics.
-class TableProfiles {
-  public:
-    void Set(std::u16string_view path, std::u16string_view section, std::u16string_view key,
-             std::u16string_view value) {
-        auto& sections = files_[std::u16string(path)];
-        sections[std::u16string(section)] +=
-            std::u16string(key) + u"=" + std::u16string(value) + u"\n";
-        std::u16string text;
-        for (const auto& [name, lines] : sections) text += u"[" + name + u"]\n" + lines;
-        port.files.PutUtf16(path, text);
-    }
-    int reads() const { return port.intQueries + port.stringQueries; }
-
-    fakes::FakeProfiles port;
-
-  private:
-    std::map<std::u16string, std::map<std::u16string, std::u16string>> files_;
-};
+using fakes::TableProfiles;
 
 constexpr char16_t kProfile[] = u"C:\\Drivers\\3\\ABCu.INI";
 constexpr char16_t kVersion[] = u"C:\\Drivers\\3\\ABC.VER";
