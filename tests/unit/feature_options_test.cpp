@@ -127,9 +127,6 @@ TEST(ItemFlags, HideDisableEnableAndStapleLocation) {
 }
 
 TEST(InstallableOptionMap, RowsAndTheProcessWideValueColumn) {
-    EXPECT_STREQ("Option4", tree::kInstallableOptionMap[tree::kRowHardDisk].keyword);
-    EXPECT_STREQ("PrinterHardDisk", tree::kInstallableOptionMap[tree::kRowHardDiskAlt].keyword);
-    EXPECT_EQ(nullptr, tree::kInstallableOptionMap[tree::kRowDuplexUnit].unit);
     EXPECT_EQ(tree::kRowOutputBin, tree::FindInstallableOption("OptOutputBin"));
     EXPECT_EQ(std::nullopt, tree::FindInstallableOption(
                                 "OptOutputBin", tree::kInstallableOptionRowsWithoutOutputBin));
