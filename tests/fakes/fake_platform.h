@@ -195,7 +195,6 @@ class FakeHeap final : public platform::Heap {
         return block;
     }
     void* ReAlloc(void* heap, void* block, std::size_t bytes) override {
-        ++reallocs;
         lastHeap = heap;
         const auto it = blocks_.find(block);
         if (failAlloc || it == blocks_.end()) return nullptr;
@@ -208,7 +207,6 @@ class FakeHeap final : public platform::Heap {
         return grown;
     }
     void Free(void* heap, void* block) override {
-        ++frees;
         lastHeap = heap;
         const auto it = blocks_.find(block);
         if (it == blocks_.end()) return;
@@ -226,8 +224,6 @@ class FakeHeap final : public platform::Heap {
 
     bool failAlloc = false;
     int allocs = 0;
-    int reallocs = 0;
-    int frees = 0;
     void* lastHeap = nullptr;
 
   private:
@@ -327,7 +323,6 @@ class FakeSpooler final : public platform::Spooler {
     }
     std::uint32_t ReadForm(void* printer, std::u16string_view name, std::uint32_t* flags,
                            std::uint32_t* width, std::uint32_t* height) override {
-        ++formQueries;
         lastPrinter = printer;
         const auto it = forms.find(std::u16string(name));
         if (it == forms.end()) return 1902;  // ERROR_INVALID_FORM_NAME
@@ -367,7 +362,6 @@ class FakeSpooler final : public platform::Spooler {
     std::map<std::u16string, Form> forms = {{u"A4", {1, 210000, 297000}},
                                             {u"Letter", {1, 215900, 279400}}};
     int portQueries = 0;
-    int formQueries = 0;
 
     int driverQueries = 0;  // GetPrinterDriver calls, the sizing calls included
     int driverAnswers = 0;  // calls that returned the driver information
@@ -516,7 +510,7 @@ class FakeDialogs final : public platform::Dialogs {
     int MessageBox(void* owner, std::u16string_view text, std::u16string_view caption,
                    std::uint32_t flags) override {
         messages.push_back({owner, std::u16string(caption) + u": " + std::u16string(text), flags});
-        return messageAnswers.empty() ? messageAnswer : Next();
+        return messageAnswer;
     }
     struct Run {
         int templateId;
@@ -530,17 +524,9 @@ class FakeDialogs final : public platform::Dialogs {
     std::vector<Run> runs;
     std::vector<Message> messages;
     int messageAnswer = 1;
-    std::vector<int> messageAnswers;  // answers in turn, before messageAnswer
     ui::Controls* controls = nullptr;
     std::function<void(ui::Presenter&)> drive;
     std::intptr_t result = 1;
-
-  private:
-    int Next() {
-        const int answer = messageAnswers.front();
-        messageAnswers.erase(messageAnswers.begin());
-        return answer;
-    }
 };
 
 // Raw jobs: each job started is kept with the bytes the spooler took; the owner ends it.
