@@ -259,35 +259,6 @@ TEST_F(DocumentTreeTest, ActivationHandsTheSessionToTheButtonsAndFollowsTheColou
     EXPECT_EQ(2, Callback(host::kCpsuicbReasonExtPush));
 }
 
-TEST_F(DocumentTreeTest, ChangedCopiesAskBeforeTheSplitIsDropped) {
-    profile::UiSession* session = OpenSheet();
-    Build();
-    Callback(host::kCpsuicbReasonSetActive);
-    session->grayscaleCopies = 2;
-    session->colorCopies = 3;
-    host::OPTITEM* copies = items.ById(host::kDmPubCopiesCollate);
-    Change(copies, 5);
-    EXPECT_TRUE(dialogs.messages.empty()) << "the same count again asks nothing";
-
-    dialogs.messageAnswer = ui::kIdNo;
-    dm.dmCopies = 3;
-    Change(copies, 3);
-    ASSERT_EQ(1u, dialogs.messages.size());
-    EXPECT_EQ(u"Achtung: Kopien?", dialogs.messages[0].text);
-    EXPECT_EQ(5, copies->Sel);
-    EXPECT_EQ(5, dm.dmCopies);
-    EXPECT_EQ(2, devmode::Get(record.data(), devmode::kGrayscaleCopies));
-
-    dialogs.messageAnswer = ui::kIdYes;
-    dm.dmCopies = 3;
-    Change(copies, 3);
-    EXPECT_EQ(3, copies->Sel);
-    EXPECT_EQ(3, dm.dmCopies);
-    EXPECT_EQ(0, session->grayscaleCopies);
-    EXPECT_EQ(0, devmode::Get(record.data(), devmode::kGrayscaleCopies));
-    EXPECT_EQ(3, devmode::Get(record.data(), devmode::kColorCopies));
-}
-
 TEST_F(DocumentTreeTest, ApplyStoresWhatThePrintPathNeeds) {
     profile::UiSession* session = OpenSheet();
     Build();

@@ -202,8 +202,6 @@ TEST_F(PrintHoldTest, OpensWithTheRecordsModeFieldsAndFilters) {
     Put(devmode::kPasscode, u"2468");
     Put(devmode::kLongPasscode, u"13579");
     Open();
-    EXPECT_EQ(u"Halten", controls.caption);
-    EXPECT_TRUE(controls.helpButtonRemoved);
     EXPECT_EQ((std::vector<std::u16string>{u"Normal", u"Vertraulich", u"Store"}),
               controls.Get(1074).items);
     EXPECT_EQ(1, controls.Selection(1074));
@@ -229,12 +227,6 @@ TEST_F(PrintHoldTest, OpensWithTheRecordsModeFieldsAndFilters) {
         EXPECT_EQ(shown, controls.Text(1191));
         EXPECT_EQ(u"Untitled", controls.Text(1066));
     }
-    // Help: the dialog's topic for the Help button, the control's for WM_HELP.
-    Texts("[Hold Dialog]\nCaption topic=hold.htm\nPrint Mode topic=mode.htm\n");
-    Open();
-    presenter.OnCommand(controls, 9, 0);
-    presenter.OnHelp(controls, 1073);
-    EXPECT_EQ((std::vector<std::u16string>{u"::/hold.htm#", u"::/mode.htm#"}), help.addresses);
 }
 
 TEST_F(PrintHoldTest, EachModeCodeOpensItsMode) {
