@@ -123,24 +123,6 @@ TEST_F(SessionTest, LanguageDependentTextFileUsesTheStoredCode) {
     EXPECT_EQ(platform::kKeyRead, fake.registry.lastAccess) << "read access is enough";
 }
 
-TEST_F(SessionTest, UnusableStoredCodesAreReplaced) {
-    profiles.Set(kVersion, u"Version", u"LanguageDependent", u"1");
-    profiles.Set(kProfile, u"OEMFiles", u"OEMPrefix", u"P");
-    fake.system.userLangId = 0x0407;
-    // Not a string.
-    auto* key = fake.registry.Make(u"Software\\Corvel\\Talen C5");
-    key->values[u"drvcntcode"] = {platform::kRegDword, {1, 0, 0, 0}};
-    Build();
-    EXPECT_EQ(std::u16string_view(u"C:\\Drivers\\3\\PGR.DAT"), session.textReader->path());
-    EXPECT_EQ(platform::kRegSz, key->values[u"drvcntcode"].type);
-
-    // 1,000 characters: longer than the 260-byte buffer.
-    fake.registry.SetString(u"Software\\Corvel\\Talen C5", u"DrvCntCode",
-                            std::u16string(1000, u'X'));
-    Build();
-    EXPECT_EQ(std::u16string_view(u"C:\\Drivers\\3\\PGR.DAT"), session.textReader->path());
-}
-
 TEST_F(SessionTest, PrinterDataIsBoundedByItsField) {
     fake.spooler.SetString(u"JOBACCOUNT_ID", u"user7");
     fake.spooler.SetString(u"JOBACCOUNT_PW", std::u16string(200, u'p'));
