@@ -49,6 +49,8 @@ TEST(IniDecoding, ByteOrderMarksCodePage1252AndMalformedUtf8) {
         {"\xC3|", u"\uFFFD|"},                          // lead without continuation
         {"\xE3\x81x", u"\uFFFDx"},                      // cut three-byte form: one mark
         {"\xF0\x8F\xBF\xBF|", u"\uFFFD\uFFFD\uFFFD|"},  // overlong four-byte form
+        {"\xE0\x9F\xBF|", u"\uFFFD\uFFFD|"},            // overlong three-byte form
+        {"\xF4\x90\x80\x80|", u"\uFFFD\uFFFD\uFFFD|"},  // beyond U+10FFFF
         {"\xED\xA0\x80|", u"\uFFFD\uFFFD|"},            // encoded surrogate
         {"\xF4\x8F\xBF\xBF|", u"\U0010FFFF|"},
         {"a\xF0\x9F\x98", u"a\uFFFD"},  // cut by the end of the data
