@@ -24,20 +24,6 @@ constexpr std::uint32_t kSsNotify = 0x100;
 constexpr std::string_view kConfigJob =
     "\x1B%-12345X@PJL\r\n@PJL TEST PRINT=CONFIG\r\n\x1B%-12345X";
 
-// A canvas that records the transparent pictures drawn.
-class RecordingCanvas final : public ui::Canvas {
-  public:
-    ui::Rect Bounds() const override { return {}; }
-    void Fill(const ui::Rect&, std::uint32_t) override {}
-    void Text(const ui::Rect&, std::u16string_view, std::uint32_t) override {}
-    void TextAt(ui::Point, std::u16string_view, const ui::FontSpec&, std::uint32_t) override {}
-    void DrawPicture(const ui::Picture&, ui::Point) override {}
-    void DrawPictureTransparent(const ui::Picture& picture, ui::Point at) override {
-        drawn.push_back({at, picture.Dimensions()});
-    }
-    std::vector<std::pair<ui::Point, ui::Size>> drawn;
-};
-
 // A modal dialog that makes itself the session's dialog, as every plug-in dialog does.
 class EnteringDialog final : public ui::Presenter {
   public:
@@ -280,14 +266,12 @@ TEST_F(TroublePageTest, TheHandShowsOverUsableLinksAndTheLogoIsDrawnAtItsSize) {
     EXPECT_EQ(ui::Cursor::kArrow, controls.pointerShape);
 
     controls.pictures[u"C:\\D\\3\\CVLC5l.bmp"] = {116, 28};
-    RecordingCanvas canvas;
+    fakes::FakeCanvas canvas;
     presenter.OnControlColour(controls, 1071, canvas);
     EXPECT_EQ((ui::Rect{8, 229, 124, 257}), Rect(1071)) << "grown to the logo, top-left kept";
-    ASSERT_EQ(1u, canvas.drawn.size());
-    EXPECT_EQ((ui::Point{0, 0}), canvas.drawn[0].first);
     EXPECT_EQ(0, controls.picturesAlive);
     presenter.OnControlColour(controls, 1239, canvas);
-    EXPECT_EQ(1u, canvas.drawn.size());
+    EXPECT_EQ(std::vector<std::string>{"transparent picture 116x28 at 0,0"}, canvas.log);
 }
 
 }  // namespace
