@@ -259,6 +259,28 @@ TEST_F(DocumentTreeTest, ActivationHandsTheSessionToTheButtonsAndFollowsTheColou
     EXPECT_EQ(2, Callback(host::kCpsuicbReasonExtPush));
 }
 
+TEST_F(DocumentTreeTest, ChangedCopiesAskBeforeTheSplitIsDropped) {
+    profile::UiSession* session = OpenSheet();
+    Build();
+    Callback(host::kCpsuicbReasonSetActive);
+    session->grayscaleCopies = 2;
+    session->colorCopies = 3;
+    host::OPTITEM* copies = items.ById(host::kDmPubCopiesCollate);
+    Change(copies, 5);
+    EXPECT_TRUE(dialogs.messages.empty()) << "the same count again asks nothing";
+    for (const int answer : {ui::kIdNo, ui::kIdYes}) {
+        dialogs.messageAnswer = answer;
+        dm.dmCopies = 3;
+        Change(copies, 3);
+        const bool yes = answer == ui::kIdYes;
+        EXPECT_EQ(yes ? 3 : 5, copies->Sel);
+        EXPECT_EQ(yes ? 3 : 5, dm.dmCopies);
+        EXPECT_EQ(yes ? 0 : 2, devmode::Get(record.data(), devmode::kGrayscaleCopies));
+    }
+    EXPECT_EQ(2u, dialogs.messages.size());
+    EXPECT_EQ(3, devmode::Get(record.data(), devmode::kColorCopies));
+}
+
 TEST_F(DocumentTreeTest, ApplyStoresWhatThePrintPathNeeds) {
     profile::UiSession* session = OpenSheet();
     Build();

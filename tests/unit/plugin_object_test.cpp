@@ -90,6 +90,17 @@ TEST_F(PlugInTest, RefusedInterfacesLeaveNoObjectAndNoPointer) {
     EXPECT_EQ(host::kSOk, plugin::CanUnloadNow(state));
 }
 
+TEST_F(PlugInTest, UnmatchedUnlocksNeverKeepTheModuleLoaded) {
+    host::ClassFactory* factory = Factory();
+    factory->LockServer(0);
+    EXPECT_EQ(0, state.lockCount.load()) << "never below zero";
+    factory->LockServer(1);
+    EXPECT_EQ(host::kSFalse, plugin::CanUnloadNow(state));
+    factory->LockServer(0);
+    EXPECT_EQ(host::kSOk, plugin::CanUnloadNow(state)) << "one unlock ends one lock";
+    factory->Release();
+}
+
 TEST_F(PlugInTest, GetInfoAndQueryColorProfileWriteWithinTheBuffer) {
     host::IPrintOemUI* object = Create();
     unsigned char buffer[40];
@@ -196,6 +207,12 @@ struct Level3 {
 TEST_F(PlugInTest, DriverDeleteNeverRemovesAKeyItWasNotNamed) {
     host::IPrintOemUI* object = Create();
     fakes::FakeRegistry& reg = fakes.registry;
+    // The named key goes, and its parent with it once empty.
+    reg.Make(u"Software\\Corvel\\Corvel C5");
+    Level3 named = {3, u"corvel c5", {}};
+    EXPECT_EQ(host::kSOk, object->DriverEvent(2, 3, reinterpret_cast<host::BYTE*>(&named), 0));
+    EXPECT_FALSE(reg.Exists(u"Software\\Corvel"));
+
     // A name so long that the key path would be cut must not delete the key the cut path
     // happens to name.
     const std::u16string longName(300, u'A');
