@@ -378,23 +378,8 @@ class FakeSystemInfo final : public platform::SystemInfo {
     std::uint32_t WindowsMajorVersion() const override { return windowsMajor; }
     std::uint32_t CurrentThreadId() const override { return threadId; }
     std::u16string SystemDirectory() const override { return systemDirectory; }
-    // Expands %NAME% from `environment`; unknown names stay as written.
     std::u16string ExpandEnvironment(std::u16string_view text) const override {
-        std::u16string out;
-        std::size_t at = 0;
-        while (at < text.size()) {
-            const std::size_t open = text.find(u'%', at);
-            const std::size_t close = open == text.npos ? text.npos : text.find(u'%', open + 1);
-            if (close == text.npos) break;
-            out += text.substr(at, open - at);
-            const auto it =
-                environment.find(std::u16string(text.substr(open + 1, close - open - 1)));
-            out += it != environment.end() ? it->second
-                                           : std::u16string(text.substr(open, close - open + 1));
-            at = close + 1;
-        }
-        out += text.substr(at);
-        return out;
+        return std::u16string(text);
     }
 
     std::u16string UserName(std::uint32_t units) const override {
@@ -422,7 +407,6 @@ class FakeSystemInfo final : public platform::SystemInfo {
     std::uint32_t windowsMajor = 10;
     std::uint32_t threadId = 1;
     std::u16string systemDirectory = u"C:\\windows\\system32";
-    std::map<std::u16string, std::u16string> environment = {{u"SystemRoot", u"C:\\windows"}};
 };
 
 // Host names by table.
@@ -441,13 +425,11 @@ class FakeNameService final : public platform::NameService {
 class FakeModuleLoader final : public platform::ModuleLoader {
   public:
     struct Library {
-        std::map<std::uint16_t, void*> ordinals;
         std::map<std::string, void*> exports;
         int loaded = 0;  // libraries of this path alive now
     };
     std::unique_ptr<platform::LoadedModule> Load(std::u16string_view fullPath) override {
         loads.emplace_back(fullPath);
-        if (onLoad) onLoad();
         const auto it = libraries.find(std::u16string(fullPath));
         if (it == libraries.end()) return nullptr;
         return std::make_unique<Loaded>(it->second);
@@ -455,7 +437,6 @@ class FakeModuleLoader final : public platform::ModuleLoader {
 
     std::map<std::u16string, Library> libraries;
     std::vector<std::u16string> loads;  // every path asked for, in order
-    std::function<void()> onLoad;       // runs inside every load (a slow disk, say)
 
   private:
     class Loaded final : public platform::LoadedModule {
@@ -466,10 +447,7 @@ class FakeModuleLoader final : public platform::ModuleLoader {
             const auto it = library_.exports.find(name != nullptr ? name : "");
             return it == library_.exports.end() ? nullptr : it->second;
         }
-        void* FindOrdinal(std::uint16_t ordinal) override {
-            const auto it = library_.ordinals.find(ordinal);
-            return it == library_.ordinals.end() ? nullptr : it->second;
-        }
+        void* FindOrdinal(std::uint16_t) override { return nullptr; }
 
       private:
         Library& library_;
