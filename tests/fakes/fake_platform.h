@@ -612,8 +612,9 @@ struct FakePlatform {
     FakeSystemInfo system;
     FakeRawJobs rawJobs;
     FakeShell shell;
-    platform::Platform ports() {
+    platform::Platform ports(platform::ProfileFiles* profiles = nullptr) {
         platform::Platform p;
+        p.profiles = profiles;
         p.lastError = &lastError;
         p.registry = &registry;
         p.module = &module;

@@ -32,7 +32,6 @@ std::u16string Lines(std::initializer_list<std::u16string_view> lines) {
 class AboutTest : public ::testing::Test {
   protected:
     AboutTest() {
-        ports.profiles = &profiles;
         session.textReader = std::make_unique<profile::ProfileReader>(&profiles, kTexts);
         session.versionReader = std::make_unique<profile::ProfileReader>(&profiles, kVersion);
         text::Copy(session.driverDir, profile::kNameUnits, u"C:\\D\\3\\");
@@ -54,7 +53,7 @@ class AboutTest : public ::testing::Test {
     std::u16string Details() { return controls.Get(kDetails).info.text; }
 
     fakes::FakePlatform fake;
-    platform::Platform ports = fake.ports();
+    platform::Platform ports = fake.ports(&profiles);
     fakes::FakeProfiles profiles;
     profile::UiSession session{};
     fakes::FakeControls controls;

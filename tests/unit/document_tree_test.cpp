@@ -55,8 +55,6 @@ constexpr std::size_t kSmartCmsWord3 = 362;
 class DocumentTreeTest : public ::testing::Test {
   protected:
     DocumentTreeTest() : record(devmode::kSize, 0) {
-        fake.spooler.dataFile = u"C:\\Drivers\\3\\CVL.PPD";
-        fake.spooler.driverDirectory = u"C:\\Drivers";
         profiles.files.PutUtf8(kProfile, kModel);
         profiles.files.PutUtf8(kTexts,
                                "[Hold Dialog]\nCaption=Drucken und Halten\n"
@@ -96,8 +94,7 @@ class DocumentTreeTest : public ::testing::Test {
         ui::DocumentPropertySheets(state, &driver, sheetInfo, 0);
     }
     platform::Platform Ports() {
-        platform::Platform ports = fake.ports();
-        ports.profiles = &profiles;
+        platform::Platform ports = fake.ports(&profiles);
         ports.dialogs = &dialogs;
         return ports;
     }

@@ -27,7 +27,6 @@ class JobAccountingTest : public ::testing::Test {
   protected:
     JobAccountingTest() {
         Texts("");
-        ports.profiles = &profiles;
         ports.help = &help;
         NewSession();
     }
@@ -71,7 +70,7 @@ class JobAccountingTest : public ::testing::Test {
     fakes::FakePlatform fake;
     fakes::FakeProfiles profiles;
     fakes::FakeHelp help;
-    platform::Platform ports = fake.ports();
+    platform::Platform ports = fake.ports(&profiles);
     profile::UiSession session{};
     fakes::FakeControls controls;
     JobAccountingPresenter presenter{ports, session};

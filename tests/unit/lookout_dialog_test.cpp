@@ -47,7 +47,6 @@ class LookoutTest : public ::testing::Test {
         profiles.files.PutUtf8(kTexts,
                                "[Lookout Dialog]\nCaption=Job Lookout Settings\n"
                                "Enable Job Lookout=Job Lookout an\n");
-        ports.profiles = &profiles;
         session.textReader = std::make_unique<profile::ProfileReader>(&profiles, kTexts);
         session.printerHandle = kPrinter;
         controls.Add(kBox, u"Button", u"Enable Job Lookout");
@@ -68,7 +67,7 @@ class LookoutTest : public ::testing::Test {
     int Position() { return controls.Get(kArrows).position; }
 
     fakes::FakePlatform fake;
-    platform::Platform ports = fake.ports();
+    platform::Platform ports = fake.ports(&profiles);
     fakes::FakeProfiles profiles;
     profile::UiSession session{};
     fakes::FakeControls controls;

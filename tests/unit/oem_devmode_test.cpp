@@ -34,10 +34,7 @@ constexpr std::u16string_view kProfilePath = u"C:\\Drivers\\3\\CVLu.INI";
 
 class DevModeTest : public ::testing::Test {
   protected:
-    DevModeTest() {
-        ports = fakes.ports();
-        ports.profiles = &profiles;
-    }
+    DevModeTest() { ports = fakes.ports(&profiles); }
 
     void Run(host::DWORD mode, void* in, void* out, host::DWORD bufSize = kSize) {
         host::OEMDMPARAM param{};

@@ -59,15 +59,9 @@ class PlugInTest : public ::testing::Test {
         return static_cast<host::IPrintOemUI*>(out);
     }
 
-    platform::Platform Ports() {
-        platform::Platform ports = fakes.ports();
-        ports.profiles = &profiles;
-        return ports;
-    }
-
     fakes::FakePlatform fakes;
     fakes::FakeProfiles profiles;
-    plugin::ProcessState state{Ports()};
+    plugin::ProcessState state{fakes.ports(&profiles)};
 };
 
 // Serving the class, GetInfo, QueryColorProfile, unlocking and deleting a driver's key are

@@ -79,8 +79,7 @@ class PrintHoldTest : public ::testing::Test {
             "[Hold Dialog]\nCaption=Halten\nConfidentional=Vertraulich\n"
             "Confidentional1=Verschluesselt\nInvalid Passcode=Falsch\n"
             "InvalidPasscodeMsg=%d bis %d %s\n");
-        ports = fake.ports();
-        ports.profiles = &profiles;
+        ports = fake.ports(&profiles);
         ports.help = &help;
         sheetCalls.clear();
     }

@@ -46,9 +46,6 @@ class PrinterTreeTest : public ::testing::Test {
   protected:
     PrinterTreeTest() {
         script = ModuleScript{};
-        fake.spooler.dataFile = u"C:\\Drivers\\3\\CVL.PPD";
-        fake.spooler.driverDirectory = u"C:\\Drivers";
-        fake.module.path = u"C:\\windows\\system32\\spool\\drivers\\x64\\3\\CVLU.DLL";
         fake.modules.libraries[kModule].exports["SNMP_AutoUpdate"] =
             reinterpret_cast<void*>(&FakeUpdate);
         profiles.files.PutUtf8(kProfile,
@@ -73,11 +70,6 @@ class PrinterTreeTest : public ::testing::Test {
         param.hOEMHeap = reinterpret_cast<void*>(0x60);
         param.pDrvOptItems = items.data();
         param.cDrvOptItems = items.size();
-    }
-    platform::Platform Ports() {
-        platform::Platform ports = fake.ports();
-        ports.profiles = &profiles;
-        return ports;
     }
     void Build() {
         param.pOEMOptItems = own;
@@ -111,7 +103,7 @@ class PrinterTreeTest : public ::testing::Test {
     fakes::FakePlatform fake;
     fakes::FakeProfiles profiles;
     fakes::DriverUi driver;
-    plugin::ProcessState state{Ports()};
+    plugin::ProcessState state{fake.ports(&profiles)};
     fakes::HostItems items;
     host::OPTITEM* tray2 = nullptr;
     host::OPTITEM* memory = nullptr;

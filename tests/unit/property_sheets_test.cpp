@@ -29,8 +29,6 @@ std::vector<host::DWORD> SheetCalls::functions;
 class SheetTest : public ::testing::Test {
   protected:
     SheetTest() : record(devmode::kSize, 0) {
-        fake.spooler.dataFile = u"C:\\Drivers\\3\\CVL.PPD";
-        fake.spooler.driverDirectory = u"C:\\Drivers";
         devmode::Set(record.data(), devmode::kDwSignature, devmode::kSignature);
         dm.dmCopies = 5;
         param.cbSize = sizeof param;
@@ -47,8 +45,7 @@ class SheetTest : public ::testing::Test {
         SheetCalls::functions.clear();
     }
     platform::Platform Ports() {
-        ports = fake.ports();
-        ports.profiles = &profiles;
+        ports = fake.ports(&profiles);
         ports.pages = &pages;
         ports.help = &help;
         return ports;

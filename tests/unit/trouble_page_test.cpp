@@ -55,7 +55,6 @@ class TroublePageTest : public ::testing::Test {
                                 &fake.registry.machine);
         ports.help = &help;
         ports.dialogs = &dialogs;
-        ports.profiles = &profiles;
         const std::u16string_view link[] = {u"URL_1", u"URL_2", u"URL_3",
                                             u"URL_4", u"URL_5", u"URL_6"};
         Add(1241, u"Button", u"Job Lookout", {8, 8, 328, 66});
@@ -102,7 +101,7 @@ class TroublePageTest : public ::testing::Test {
     fakes::FakeProfiles profiles;
     fakes::FakeHelp help;
     fakes::FakeDialogs dialogs;
-    platform::Platform ports = fake.ports();
+    platform::Platform ports = fake.ports(&profiles);
     profile::UiSession session{};
     fakes::FakeControls controls;
     ui::TroublePagePresenter presenter{ports, &session, ui::TroubleDialogs{}};

@@ -17,15 +17,8 @@ constexpr char16_t kVersion[] = u"C:\\Drivers\\3\\ABC.VER";
 
 class SessionTest : public ::testing::Test {
   protected:
-    SessionTest() {
-        fake.spooler.dataFile = u"C:\\Drivers\\3\\ABC.PPD";
-        fake.spooler.driverDirectory = u"C:\\Drivers";
-    }
-    platform::Platform Ports() {
-        platform::Platform p = fake.ports();
-        p.profiles = &profiles.port;
-        return p;
-    }
+    SessionTest() { fake.spooler.dataFile = u"C:\\Drivers\\3\\ABC.PPD"; }
+    platform::Platform Ports() { return fake.ports(&profiles.port); }
     // A property-sheet style session: host block given, readers constructed, initialised.
     profile::UiSession& Build() {
         session = profile::UiSession{};
