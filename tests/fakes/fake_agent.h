@@ -74,7 +74,6 @@ class FakeAgent final : public snmp::Transport, public snmp::Clock {
 
     long Receive(std::span<std::uint8_t> buffer, std::uint32_t timeoutMs,
                  snmp::Endpoint* from) override {
-        ++receives;
         if (!injected.empty()) return Deliver(injected, buffer, from);
         if (!pending_.empty() && pending_.front().at <= now + timeoutMs) {
             now = std::max(now, pending_.front().at);
@@ -83,8 +82,6 @@ class FakeAgent final : public snmp::Transport, public snmp::Clock {
         now += timeoutMs;
         return 0;
     }
-
-    int receives = 0;
 
   private:
     void Answer(const snmp::Message& request, bool v1, snmp::Message* answer) {

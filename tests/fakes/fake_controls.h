@@ -111,11 +111,8 @@ class FakeControls final : public ui::Controls {
         Get(id).dateTime = value;
         Get(id).hasDateTime = true;
     }
-    bool StartTimer(std::uintptr_t timerId, std::uint32_t milliseconds) override {
-        timers[timerId] = milliseconds;
-        return true;
-    }
-    void StopTimer(std::uintptr_t timerId) override { timers.erase(timerId); }
+    bool StartTimer(std::uintptr_t, std::uint32_t) override { return true; }
+    void StopTimer(std::uintptr_t) override {}
     void* CreateTooltips(bool mirrored) override {
         tooltipsRightToLeft = mirrored;
         return tooltipWindow;
@@ -143,7 +140,7 @@ class FakeControls final : public ui::Controls {
         window = {topLeft.x, topLeft.y, topLeft.x + w, topLeft.y + h};
     }
     void SetClientSize(ui::Size size) override { clientSize = size; }
-    void BringToForeground() override { ++foregrounds; }
+    void BringToForeground() override {}
     void ToggleRightToLeftLayout() override { rightToLeft = !rightToLeft; }
     void ClearRightToLeftLayout(int id) override { Get(id).rightToLeft = false; }
     // Every character is 7 x 13 pixels, 8 x 13 in a control with the (bolder) link font.
@@ -154,15 +151,12 @@ class FakeControls final : public ui::Controls {
         return {static_cast<int>(text.size()) * (Get(id).linkFont ? 8 : 7), 13};
     }
     std::unique_ptr<ui::Font> MakeLinkFont(int) override {
-        ++fontsMade;
-        return linkFontFails ? nullptr : std::make_unique<FakeFont>(*this);
+        return std::make_unique<FakeFont>(*this);
     }
     void SetFont(int id, const ui::Font&, bool) override { Get(id).linkFont = true; }
     ui::Point PointerPosition() override { return pointer; }
     void SetPointer(ui::Cursor cursor) override { pointerShape = cursor; }
-    void RelayMouseMove(void* tooltips, ui::Point) override {
-        if (tooltips != nullptr) ++relayed;
-    }
+    void RelayMouseMove(void*, ui::Point) override {}
     std::unique_ptr<ui::Picture> LoadPicture(std::u16string_view path) override {
         loadedPictures.emplace_back(path);
         const auto it = pictures.find(std::u16string(path));
@@ -174,7 +168,7 @@ class FakeControls final : public ui::Controls {
         messages.push_back(std::u16string(caption_) + u": " + std::u16string(text));
         return messageAnswer;
     }
-    void Beep() override { ++beeps; }
+    void Beep() override {}
 
     std::u16string caption;
     bool helpButtonRemoved = false;
@@ -183,19 +177,13 @@ class FakeControls final : public ui::Controls {
     bool tooltipsRightToLeft = false;
     std::vector<std::u16string> messages;
     int messageAnswer = ui::kIdOk;
-    int beeps = 0;
-    std::map<std::uintptr_t, std::uint32_t> timers;  // running timers and their periods
     ui::Rect window{100, 100, 400, 300};
     ui::Rect owner{0, 0, 800, 600};
     ui::Size clientSize{};
-    int foregrounds = 0;
     bool rightToLeft = false;
-    int fontsMade = 0;
     int fontsAlive = 0;  // fonts made and not yet released
-    bool linkFontFails = false;
     ui::Point pointer{};
     ui::Cursor pointerShape = ui::Cursor::kArrow;
-    int relayed = 0;
     std::map<std::u16string, ui::Size> pictures;  // bitmap files that load, by path
     std::vector<std::u16string> loadedPictures;
     int picturesAlive = 0;

@@ -195,7 +195,6 @@ class FakeHeap final : public platform::Heap {
         return block;
     }
     void* ReAlloc(void* heap, void* block, std::size_t bytes) override {
-        ++reallocs;
         lastHeap = heap;
         const auto it = blocks_.find(block);
         if (failAlloc || it == blocks_.end()) return nullptr;
@@ -208,7 +207,6 @@ class FakeHeap final : public platform::Heap {
         return grown;
     }
     void Free(void* heap, void* block) override {
-        ++frees;
         lastHeap = heap;
         const auto it = blocks_.find(block);
         if (it == blocks_.end()) return;
@@ -226,8 +224,6 @@ class FakeHeap final : public platform::Heap {
 
     bool failAlloc = false;
     int allocs = 0;
-    int reallocs = 0;
-    int frees = 0;
     void* lastHeap = nullptr;
 
   private:
@@ -327,7 +323,6 @@ class FakeSpooler final : public platform::Spooler {
     }
     std::uint32_t ReadForm(void* printer, std::u16string_view name, std::uint32_t* flags,
                            std::uint32_t* width, std::uint32_t* height) override {
-        ++formQueries;
         lastPrinter = printer;
         const auto it = forms.find(std::u16string(name));
         if (it == forms.end()) return 1902;  // ERROR_INVALID_FORM_NAME
@@ -367,7 +362,6 @@ class FakeSpooler final : public platform::Spooler {
     std::map<std::u16string, Form> forms = {{u"A4", {1, 210000, 297000}},
                                             {u"Letter", {1, 215900, 279400}}};
     int portQueries = 0;
-    int formQueries = 0;
 
     int driverQueries = 0;  // GetPrinterDriver calls, the sizing calls included
     int driverAnswers = 0;  // calls that returned the driver information
@@ -384,23 +378,8 @@ class FakeSystemInfo final : public platform::SystemInfo {
     std::uint32_t WindowsMajorVersion() const override { return windowsMajor; }
     std::uint32_t CurrentThreadId() const override { return threadId; }
     std::u16string SystemDirectory() const override { return systemDirectory; }
-    // Expands %NAME% from `environment`; unknown names stay as written.
     std::u16string ExpandEnvironment(std::u16string_view text) const override {
-        std::u16string out;
-        std::size_t at = 0;
-        while (at < text.size()) {
-            const std::size_t open = text.find(u'%', at);
-            const std::size_t close = open == text.npos ? text.npos : text.find(u'%', open + 1);
-            if (close == text.npos) break;
-            out += text.substr(at, open - at);
-            const auto it =
-                environment.find(std::u16string(text.substr(open + 1, close - open - 1)));
-            out += it != environment.end() ? it->second
-                                           : std::u16string(text.substr(open, close - open + 1));
-            at = close + 1;
-        }
-        out += text.substr(at);
-        return out;
+        return std::u16string(text);
     }
 
     std::u16string UserName(std::uint32_t units) const override {
@@ -428,7 +407,6 @@ class FakeSystemInfo final : public platform::SystemInfo {
     std::uint32_t windowsMajor = 10;
     std::uint32_t threadId = 1;
     std::u16string systemDirectory = u"C:\\windows\\system32";
-    std::map<std::u16string, std::u16string> environment = {{u"SystemRoot", u"C:\\windows"}};
 };
 
 // Host names by table.
@@ -447,13 +425,11 @@ class FakeNameService final : public platform::NameService {
 class FakeModuleLoader final : public platform::ModuleLoader {
   public:
     struct Library {
-        std::map<std::uint16_t, void*> ordinals;
         std::map<std::string, void*> exports;
         int loaded = 0;  // libraries of this path alive now
     };
     std::unique_ptr<platform::LoadedModule> Load(std::u16string_view fullPath) override {
         loads.emplace_back(fullPath);
-        if (onLoad) onLoad();
         const auto it = libraries.find(std::u16string(fullPath));
         if (it == libraries.end()) return nullptr;
         return std::make_unique<Loaded>(it->second);
@@ -461,7 +437,6 @@ class FakeModuleLoader final : public platform::ModuleLoader {
 
     std::map<std::u16string, Library> libraries;
     std::vector<std::u16string> loads;  // every path asked for, in order
-    std::function<void()> onLoad;       // runs inside every load (a slow disk, say)
 
   private:
     class Loaded final : public platform::LoadedModule {
@@ -472,10 +447,7 @@ class FakeModuleLoader final : public platform::ModuleLoader {
             const auto it = library_.exports.find(name != nullptr ? name : "");
             return it == library_.exports.end() ? nullptr : it->second;
         }
-        void* FindOrdinal(std::uint16_t ordinal) override {
-            const auto it = library_.ordinals.find(ordinal);
-            return it == library_.ordinals.end() ? nullptr : it->second;
-        }
+        void* FindOrdinal(std::uint16_t) override { return nullptr; }
 
       private:
         Library& library_;
@@ -516,7 +488,7 @@ class FakeDialogs final : public platform::Dialogs {
     int MessageBox(void* owner, std::u16string_view text, std::u16string_view caption,
                    std::uint32_t flags) override {
         messages.push_back({owner, std::u16string(caption) + u": " + std::u16string(text), flags});
-        return messageAnswers.empty() ? messageAnswer : Next();
+        return messageAnswer;
     }
     struct Run {
         int templateId;
@@ -530,17 +502,9 @@ class FakeDialogs final : public platform::Dialogs {
     std::vector<Run> runs;
     std::vector<Message> messages;
     int messageAnswer = 1;
-    std::vector<int> messageAnswers;  // answers in turn, before messageAnswer
     ui::Controls* controls = nullptr;
     std::function<void(ui::Presenter&)> drive;
     std::intptr_t result = 1;
-
-  private:
-    int Next() {
-        const int answer = messageAnswers.front();
-        messageAnswers.erase(messageAnswers.begin());
-        return answer;
-    }
 };
 
 // Raw jobs: each job started is kept with the bytes the spooler took; the owner ends it.
@@ -620,6 +584,22 @@ class FakeShell final : public platform::Shell {
     int lastShow = -1;
 };
 
+// Compiled help: every call is recorded; the viewer's answer is `answer`.
+class FakeHelp final : public platform::HelpService {
+  public:
+    void* HtmlHelp(void* owner, const char16_t* address, std::uint32_t command,
+                   std::uintptr_t) override {
+        addresses.emplace_back(address != nullptr ? address : u"");
+        owners.push_back(owner);
+        commands.push_back(command);
+        return answer;
+    }
+    std::vector<std::u16string> addresses;
+    std::vector<void*> owners;
+    std::vector<std::uint32_t> commands;
+    void* answer = reinterpret_cast<void*>(0x4E1F);
+};
+
 // All fakes together, wired into a platform::Platform.
 struct FakePlatform {
     FakeLastError lastError;
@@ -632,8 +612,9 @@ struct FakePlatform {
     FakeSystemInfo system;
     FakeRawJobs rawJobs;
     FakeShell shell;
-    platform::Platform ports() {
+    platform::Platform ports(platform::ProfileFiles* profiles = nullptr) {
         platform::Platform p;
+        p.profiles = profiles;
         p.lastError = &lastError;
         p.registry = &registry;
         p.module = &module;

@@ -87,6 +87,34 @@ class FakeProfiles final : public platform::ProfileFiles {
     profile::IniProfileFiles reader_{files};
 };
 
+// Profile files written value by value: each Set rewrites its file as UTF-16 INI text, which
+// `port` reads with the platform's semantics.
+class TableProfiles {
+  public:
+    void Set(std::u16string_view path, std::u16string_view section, std::u16string_view key,
+             std::u16string_view value) {
+        auto& sections = files_[std::u16string(path)];
+        sections[std::u16string(section)][std::u16string(key)] = value;
+        std::u16string text;
+        for (const auto& [name, keys] : sections) {
+            text += u"[" + name + u"]\n";
+            for (const auto& [k, v] : keys) text += k + u"=" + v + u"\n";
+        }
+        port.files.PutUtf16(path, text);
+    }
+    void Clear(std::u16string_view path) {
+        files_.erase(std::u16string(path));
+        port.files.Remove(path);
+    }
+    int reads() const { return port.intQueries + port.stringQueries; }
+
+    FakeProfiles port;
+
+  private:
+    std::map<std::u16string, std::map<std::u16string, std::map<std::u16string, std::u16string>>>
+        files_;
+};
+
 // A profile port that runs out of memory on its n-th read (integer or string), as a real
 // one can; every other read goes to `inner`.
 class FailingProfiles final : public platform::ProfileFiles {

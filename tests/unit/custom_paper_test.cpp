@@ -31,34 +31,6 @@ TEST(SizeFits, LimitsAreInclusiveAndTheEmptyRangeTakesEverySize) {
     EXPECT_TRUE(tree::SizeFits({}, 0xFFFFFFFF, 0));
 }
 
-// Host list items whose options carry the given display texts (null: a resource number).
-// Option arrays are allocated to their exact count, so the sanitizer sees any overrun.
-class HostItems {
-  public:
-    HostItems() { items.reserve(8); }
-    host::OPTITEM& Add(host::BYTE publicId, const char16_t* name,
-                       std::vector<const char16_t*> texts, host::LONG sel) {
-        auto& options = options_.emplace_back(new host::OPTPARAM[texts.size()]{});
-        for (std::size_t i = 0; i < texts.size(); ++i) {
-            options[i].pData = texts[i] ? const_cast<host::WCHAR*>(texts[i]) : Resource400();
-        }
-        host::OPTTYPE& type = types_.emplace_back();
-        type.Count = static_cast<host::WORD>(texts.size());
-        type.pOptParam = options.get();
-        host::OPTITEM& item = items.emplace_back();
-        item.DMPubID = publicId;
-        item.pName = const_cast<host::WCHAR*>(name);
-        item.Sel = sel;
-        item.pOptType = &type;
-        return item;
-    }
-    std::vector<host::OPTITEM> items;
-
-  private:
-    std::deque<std::unique_ptr<host::OPTPARAM[]>> options_;
-    std::deque<host::OPTTYPE> types_;
-};
-
 std::vector<bool> Hidden(const host::OPTITEM& item) {
     std::vector<bool> hidden;
     for (std::size_t i = 0; i < item.pOptType->Count; ++i) {
@@ -117,7 +89,7 @@ class Paper : public ::testing::Test {
     host::OEMUIPSPARAM sheet{};
     host::OEMCUIPPARAM param{};
     profile::UiSession session{};
-    HostItems items;
+    fakes::HostItems items;
 };
 
 TEST_F(Paper, FormKindsAndTheHostsCustomSize) {
@@ -141,8 +113,8 @@ TEST_F(Paper, FormKindsAndTheHostsCustomSize) {
 }
 
 TEST_F(Paper, TheSelectedTrayHidesSizesAndTheSelectedSizeHidesTrays) {
-    host::OPTITEM& form = items.Add(host::kDmPubFormName, nullptr, kForms, 2);       // Mine
-    host::OPTITEM& source = items.Add(host::kDmPubDefSource, nullptr, kSources, 1);  // Tray 1
+    host::OPTITEM& form = items.Add(nullptr, host::kDmPubFormName, 2, kForms);       // Mine
+    host::OPTITEM& source = items.Add(nullptr, host::kDmPubDefSource, 1, kSources);  // Tray 1
     Check();
     EXPECT_EQ((std::vector<bool>{false, false, false, true, true}), Hidden(form))
         << "A3 is built-in; Mine's width is the minimum; Big and the custom size do not fit";
@@ -160,8 +132,8 @@ TEST_F(Paper, TheSelectedTrayHidesSizesAndTheSelectedSizeHidesTrays) {
 }
 
 TEST_F(Paper, AHiddenCustomSizeGivesUpTheSelectionAndItsExtension) {
-    host::OPTITEM& form = items.Add(host::kDmPubFormName, nullptr, kForms, 4);  // Custom
-    host::OPTITEM& source = items.Add(host::kDmPubDefSource, nullptr, kSources, 1);
+    host::OPTITEM& form = items.Add(nullptr, host::kDmPubFormName, 4, kForms);  // Custom
+    host::OPTITEM& source = items.Add(nullptr, host::kDmPubDefSource, 1, kSources);
     HideAll(source);
     Check();
     EXPECT_TRUE(Hidden(form)[4]);
@@ -172,8 +144,8 @@ TEST_F(Paper, AHiddenCustomSizeGivesUpTheSelectionAndItsExtension) {
 }
 
 TEST_F(Paper, ATrayWithoutARangeShowsEverySize) {
-    host::OPTITEM& form = items.Add(host::kDmPubFormName, nullptr, kForms, 3);       // Big
-    host::OPTITEM& source = items.Add(host::kDmPubDefSource, nullptr, kSources, 2);  // Tray 2
+    host::OPTITEM& form = items.Add(nullptr, host::kDmPubFormName, 3, kForms);       // Big
+    host::OPTITEM& source = items.Add(nullptr, host::kDmPubDefSource, 2, kSources);  // Tray 2
     HideAll(form);
     Check();
     EXPECT_EQ(std::vector<bool>(5, false), Hidden(form));
@@ -183,8 +155,8 @@ TEST_F(Paper, ATrayWithoutARangeShowsEverySize) {
 TEST_F(Paper, AHostileHostIsReadOnlyWithinItsCounts) {
     session.trayList[1].index = 4;  // beyond the paper-source list
     host::OPTITEM& form =
-        items.Add(host::kDmPubFormName, nullptr, {nullptr, u"Mine", u"Custom"}, 7);
-    host::OPTITEM& source = items.Add(host::kDmPubDefSource, nullptr, kSources, 4);
+        items.Add(nullptr, host::kDmPubFormName, 7, {nullptr, u"Mine", u"Custom"});
+    host::OPTITEM& source = items.Add(nullptr, host::kDmPubDefSource, 4, kSources);
     HideAll(source);
     Check();
     EXPECT_EQ(std::vector<bool>(3, false), Hidden(form)) << "no tray at a selection beyond";
@@ -206,12 +178,13 @@ TEST_F(Paper, PrinterSettingsHideOnlyTheUserFormsATrayCannotTake) {
     const std::u16string longName(31, u'M');
     const std::u16string longer = longName + u"x";
     text::Copy(session.trayList[1].name, profile::kTrayNameUnits, longName);
-    items.Add(0, nullptr, {u"Big"}, 0).pName = Resource400();
-    host::OPTITEM& tray1 = items.Add(0, u"Tray 1", {u"A3", u"Big", u"Mine", u"Custom", nullptr}, 2);
-    host::OPTITEM& cut = items.Add(0, longer.c_str(), {u"Mine"}, 0);
-    host::OPTITEM& mp = items.Add(0, longName.c_str(), {u"Mine", u"Big"}, 1);
+    items.Add(nullptr, 0, 0, {u"Big"}).pName = Resource400();
+    host::OPTITEM& tray1 =
+        items.Add(nullptr, 0, 2, {u"A3", u"Big", u"Mine", u"Custom", nullptr}, u"Tray 1");
+    host::OPTITEM& cut = items.Add(nullptr, 0, 0, {u"Mine"}, longer.c_str());
+    host::OPTITEM& mp = items.Add(nullptr, 0, 1, {u"Mine", u"Big"}, longName.c_str());
     mp.pOptType->pOptParam[1].Flags = host::kOptpfHide;
-    host::OPTITEM& after = items.Add(0, u"Tray 1", {u"Big"}, 0);
+    host::OPTITEM& after = items.Add(nullptr, 0, 0, {u"Big"}, u"Tray 1");
     param.pDrvOptItems = items.items.data();
     param.cDrvOptItems = static_cast<host::DWORD>(items.items.size());
 

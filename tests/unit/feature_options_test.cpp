@@ -12,74 +12,28 @@
 #include "devmode/oem_devmode.h"
 #include "fakes/fake_host_driver.h"
 #include "fakes/fake_platform.h"
+#include "fakes/fake_profiles.h"
 
 namespace {
 
 using fakes::DriverUi;
 
-// Profile values by section and key, in one file; a missing key gives the caller's default.
-class MapProfiles final : public platform::ProfileFiles {
-  public:
-    void Set(std::u16string section, std::u16string key, std::u16string value) {
-        values[section + u"|" + key] = std::move(value);
-    }
-    std::uint32_t GetInt(std::u16string_view section, std::u16string_view key, std::int32_t def,
-                         std::u16string_view) override {
-        const std::u16string* v = Find(section, key);
-        return static_cast<std::uint32_t>(v ? std::stol(std::string(v->begin(), v->end())) : def);
-    }
-    std::uint32_t GetString(std::u16string_view section, std::u16string_view key,
-                            std::u16string_view def, char16_t* buffer, std::uint32_t units,
-                            std::u16string_view) override {
-        const std::u16string* v = Find(section, key);
-        const std::u16string_view value = v ? std::u16string_view(*v) : def;
-        const std::size_t n = std::min<std::size_t>(value.size(), units - 1);
-        std::memcpy(buffer, value.data(), n * 2);
-        buffer[n] = u'\0';
-        return static_cast<std::uint32_t>(n);
-    }
-    std::map<std::u16string, std::u16string> values;
+using fakes::HostItems;
 
-  private:
-    const std::u16string* Find(std::u16string_view section, std::u16string_view key) const {
-        const auto it = values.find(std::u16string(section) + u"|" + std::u16string(key));
-        return it == values.end() ? nullptr : &it->second;
-    }
-};
+constexpr char16_t kProfile[] = u"C:\\Drivers\\3\\CVLu.INI";
 
-// Host items laid out as the driver does: items with a keyword carry USERDATA.
-class HostItems {
-  public:
-    HostItems() { items.reserve(16); }  // references handed out stay valid
-    host::OPTITEM& Add(const char* keyword, std::uint8_t publicId = 0, std::int32_t sel = 0,
-                       bool userData = false) {
-        host::OPTITEM& item = items.emplace_back();
-        item.cbSize = sizeof(host::OPTITEM);
-        item.DMPubID = publicId;
-        item.Sel = sel;
-        if (keyword != nullptr || userData) {
-            auto& data = userData_.emplace_back(std::make_unique<host::USERDATA>());
-            data->pKeyWordName = const_cast<char*>(keyword);
-            item.UserData = reinterpret_cast<host::ULONG_PTR>(data.get());
-        }
-        return item;
-    }
-    host::OEMCUIPPARAM Param() {
-        host::OEMCUIPPARAM param{};
-        param.pDrvOptItems = items.data();
-        param.cDrvOptItems = static_cast<host::DWORD>(items.size());
-        return param;
-    }
-    std::vector<host::OPTITEM> items;
-
-  private:
-    std::vector<std::unique_ptr<host::USERDATA>> userData_;
-};
+host::OEMCUIPPARAM Param(HostItems& host) {
+    host::OEMCUIPPARAM param{};
+    param.pDrvOptItems = host.data();
+    param.cDrvOptItems = host.size();
+    return param;
+}
 
 TEST(FindDriverItem, MatchesKeywordsExactlyAndPublicIdsOnlyWithoutKeyword) {
     HostItems host;
-    host.Add(nullptr, 5);           // no user data
-    host.Add(nullptr, 5, 0, true);  // user data without keyword
+    host.Add(nullptr, 5);  // no user data
+    host::USERDATA noKeyword{};
+    host.Add(nullptr, 5).UserData = reinterpret_cast<host::ULONG_PTR>(&noKeyword);
     host.Add("quality", 5);
     host.Add("QualityMode", 5);
     host.Add("Quality", 6);
@@ -106,7 +60,7 @@ TEST(FindDriverItem, ReadsUnterminatedKeywordsNoFurtherThanTheWantedOnePlusOne) 
     HostItems host;
     host.Add(keyword.get());
     host.Add("ColorMode");
-    const host::OEMCUIPPARAM param = host.Param();
+    const host::OEMCUIPPARAM param = Param(host);
     EXPECT_EQ(&host.items[1], tree::FindDriverItem(param.pDrvOptItems, 2, "ColorMode"));
     EXPECT_EQ(nullptr, tree::FindDriverItem(param.pDrvOptItems, 2, "ColorModeXY"));
 }
@@ -118,7 +72,7 @@ TEST(SelectDriverItem, ChangesTheItemAndNotifiesWithTheSheetsUiObjectElseTheCall
     host::OPTITEM& region = host.Add("JCLRegionColor", 0, 1);
     host::OPTITEM& quality = host.Add(nullptr, host::kDmPubPrintQuality);
     region.Flags = host::kOptifHide;
-    host::OEMCUIPPARAM param = host.Param();
+    host::OEMCUIPPARAM param = Param(host);
     param.poemuiobj = &callUi;
     host::OEMUIPSPARAM sheet{};
     sheet.poemuiobj = &sheetUi;
@@ -167,15 +121,12 @@ TEST(ItemFlags, HideDisableEnableAndStapleLocation) {
     tree::HideItem(nullptr);
     tree::SetItemAvailable(nullptr, false);
 
-    EXPECT_EQ(0, tree::SelectedStapleLocation(host.Param()));
+    EXPECT_EQ(0, tree::SelectedStapleLocation(Param(host)));
     host.Add("StapleLocation", 0, 3);
-    EXPECT_EQ(3, tree::SelectedStapleLocation(host.Param()));
+    EXPECT_EQ(3, tree::SelectedStapleLocation(Param(host)));
 }
 
 TEST(InstallableOptionMap, RowsAndTheProcessWideValueColumn) {
-    EXPECT_STREQ("Option4", tree::kInstallableOptionMap[tree::kRowHardDisk].keyword);
-    EXPECT_STREQ("PrinterHardDisk", tree::kInstallableOptionMap[tree::kRowHardDiskAlt].keyword);
-    EXPECT_EQ(nullptr, tree::kInstallableOptionMap[tree::kRowDuplexUnit].unit);
     EXPECT_EQ(tree::kRowOutputBin, tree::FindInstallableOption("OptOutputBin"));
     EXPECT_EQ(std::nullopt, tree::FindInstallableOption(
                                 "OptOutputBin", tree::kInstallableOptionRowsWithoutOutputBin));
@@ -220,8 +171,7 @@ class FeatureSession : public ::testing::Test {
         ports = fake.ports();
         session.printerHandle = reinterpret_cast<void*>(0x50);
         session.hostParams = &sheet;
-        session.profileReader =
-            std::make_unique<profile::ProfileReader>(&profiles, u"C:\\Drivers\\3\\CVLu.INI");
+        session.profileReader = std::make_unique<profile::ProfileReader>(&profiles.port, kProfile);
         session.driverHelper = &driver;
     }
     std::int32_t State(std::uint16_t printerMemory, std::int32_t critical) {
@@ -231,6 +181,9 @@ class FeatureSession : public ::testing::Test {
         tree::ComputeStorageState(ports, &ui, record.data(), session);
         return session.storageState;
     }
+    void Set(std::u16string_view section, std::u16string_view key, std::u16string_view value) {
+        profiles.Set(kProfile, section, key, value);
+    }
     std::vector<std::int32_t> Resolutions() {
         tree::BuildResolutionList(session);
         return {session.resolutionList, session.resolutionList + session.resolutionCount};
@@ -238,7 +191,7 @@ class FeatureSession : public ::testing::Test {
 
     fakes::FakePlatform fake;
     platform::Platform ports;
-    MapProfiles profiles;
+    fakes::TableProfiles profiles;
     DriverUi driver;
     host::OEMUIOBJ ui{};
     host::OEMUIPSPARAM sheet{};
@@ -272,20 +225,20 @@ TEST_F(FeatureSession, StorageStateFromDiskAndMemory) {
 }
 
 TEST_F(FeatureSession, StorageStateCreatesTheMemoryValueAndWorksWithoutARecord) {
-    ports.profiles = &profiles;
-    profiles.Set(u"DEFAULTDEVMODE", u"PrinterMemorySize", u"512");
+    ports.profiles = &profiles.port;
+    Set(u"DEFAULTDEVMODE", u"PrinterMemorySize", u"512");
     EXPECT_EQ(3, State(1, 512));
     EXPECT_EQ(platform::kRegDword, fake.spooler.printerData[u"current_memory"].type);
     EXPECT_EQ((std::vector<unsigned char>{0x00, 0x02, 0, 0}),
               fake.spooler.printerData[u"current_memory"].bytes);
 
     // A sheet without a private record takes what a new record would carry.
-    profiles.Set(u"Common", u"PrinterMemory", u"1");
-    profiles.Set(u"Common", u"CriticalMemorySize", u"512");
+    Set(u"Common", u"PrinterMemory", u"1");
+    Set(u"Common", u"CriticalMemorySize", u"512");
     session.storageState = -1;
     tree::ComputeStorageState(ports, &ui, nullptr, session);
     EXPECT_EQ(3, session.storageState);
-    profiles.Set(u"Common", u"CriticalMemorySize", u"513");
+    Set(u"Common", u"CriticalMemorySize", u"513");
     tree::ComputeStorageState(ports, &ui, nullptr, session);
     EXPECT_EQ(0, session.storageState);
     // Without the host's UI object the host is not asked: its disk counts as not reported.
@@ -314,23 +267,23 @@ TEST_F(FeatureSession, PrintModesOfTheStatesKey) {
         return out;
     };
     session.storageState = 2;
-    profiles.Set(u"Common", u"JobSettingHDDOff", u"7, 2,0 ,3");
+    Set(u"Common", u"JobSettingHDDOff", u"7, 2,0 ,3");
     EXPECT_EQ(1, tree::HoldModesOffered(session));
     EXPECT_EQ((std::vector<std::pair<int, int>>{{1, 0}, {2, 1}}), modes());
-    profiles.Set(u"Common", u"JobSettingHDDOff", u"0, 7");
+    Set(u"Common", u"JobSettingHDDOff", u"0, 7");
     EXPECT_EQ(0, tree::HoldModesOffered(session));
     EXPECT_TRUE(modes().empty());
     EXPECT_EQ(0, session.printModeList[0].mode) << "cleared";
     // A list of separators only offers no mode, so no button either.
-    profiles.Set(u"Common", u"JobSettingHDDOff", u" , ,");
+    Set(u"Common", u"JobSettingHDDOff", u" , ,");
     EXPECT_EQ(0, tree::HoldModesOffered(session));
     EXPECT_TRUE(modes().empty());
     // The lists are read as the feature switches read them: ":" and ";" separate too.
-    profiles.Set(u"Common", u"JobSettingHDDOff", u"1;3:-2");
+    Set(u"Common", u"JobSettingHDDOff", u"1;3:-2");
     EXPECT_EQ((std::vector<std::pair<int, int>>{{0, 0}, {2, 1}}), modes());
 
     session.storageState = 0;
-    profiles.Set(u"Common", u"JobSettingMemoryOff", u"6,5,4,3,2,1,1,99999999999");
+    Set(u"Common", u"JobSettingMemoryOff", u"6,5,4,3,2,1,1,99999999999");
     EXPECT_EQ((std::vector<std::pair<int, int>>{{5, 0}, {4, 1}, {3, 2}, {2, 3}, {1, 4}, {0, 5}}),
               modes());
     session.storageState = 1;  // its key is absent
@@ -341,20 +294,20 @@ TEST_F(FeatureSession, PrintModesOfTheStatesKey) {
 }
 
 TEST_F(FeatureSession, ResolutionMasks) {
-    profiles.Set(u"Common", u"Graphics600Res", u"257");  // 0x0101
+    Set(u"Common", u"Graphics600Res", u"257");  // 0x0101
     EXPECT_EQ((std::vector<std::int32_t>{1, 600}), Resolutions());
     // The remainder decides: 0x0018 still exceeds 21 after its bit 8; 0x1010C is cut to 16 bits.
-    profiles.Set(u"Common", u"Graphics600Res", u"24");
-    profiles.Set(u"Common", u"Graphics300Res", u"65804");
+    Set(u"Common", u"Graphics600Res", u"24");
+    Set(u"Common", u"Graphics300Res", u"65804");
     EXPECT_EQ((std::vector<std::int32_t>{8, 1, 2400, 1200}), Resolutions());
 
-    profiles.Set(u"Common", u"Graphics1200Res", u"3855");  // 0x0F0F
-    profiles.Set(u"Common", u"Graphics600Res", u"1");
-    profiles.Set(u"Common", u"Graphics300Res", u"3");
+    Set(u"Common", u"Graphics1200Res", u"3855");  // 0x0F0F
+    Set(u"Common", u"Graphics600Res", u"1");
+    Set(u"Common", u"Graphics300Res", u"3");
     EXPECT_EQ((std::vector<std::int32_t>{8, 4, 2, 1, 9600, 4800, 2400, 1200, 600, 600}),
               Resolutions())
         << "the first ten";
-    profiles.values.clear();
+    profiles.Clear(kProfile);
     EXPECT_TRUE(Resolutions().empty());
     EXPECT_EQ(0, session.resolutionList[0]);
 }

@@ -36,96 +36,63 @@ std::u16string Read(const IniDocument& doc, std::u16string_view section, std::u1
 
 IniDocument Doc(std::string_view bytes) { return IniDocument(DecodeProfileBytes(bytes)); }
 
-TEST(IniDecoding, ByteOrderMarksAndCodePage1252) {
-    // UTF-16LE with BOM, Japanese text and an odd last byte taken as a unit of its own.
-    EXPECT_EQ(u"[\u65E5]\nA", DecodeProfileBytes("\xFF\xFE[\x00\xE5\x65]\x00\n\x00\x41"sv));
+// The platform's reading of names, values, numbers and encodings is compared with the
+// platform itself under Wine (the profile differential test); these cases are the ones a
+// change of the reader most easily breaks.
+TEST(IniDecoding, ByteOrderMarksCodePage1252AndMalformedUtf8) {
+    EXPECT_EQ(u"[\u65E5]\nA", DecodeProfileBytes("\xFF\xFE[\x00\xE5\x65]\x00\n\x00\x41"sv))
+        << "UTF-16LE, an odd last byte a unit of its own";
     EXPECT_EQ(u"ab", DecodeProfileBytes("\xFE\xFF\x00\x61\x00\x62"sv));
-    EXPECT_EQ(u"", DecodeProfileBytes("\xFF\xFE"));
-    EXPECT_EQ(u"caf\u00E9 \U0001F600",
-              DecodeProfileBytes("\xEF\xBB\xBF"s + "caf\xC3\xA9 \xF0\x9F\x98\x80"));
-    // Without a mark: code page 1252, whose holes keep their C1 values; a partial UTF-8
-    // signature is just text.
-    EXPECT_EQ(u"\u20AC\u0081\u008D\u0178\u00A0\u00E9\u00FF\u00EF\u00BB",
-              DecodeProfileBytes("\x80\x81\x8D\x9F\xA0\xE9\xFF\xEF\xBB"));
-    EXPECT_EQ(u"a\0b"s, DecodeProfileBytes("a\0b"sv));
-}
-
-TEST(IniDecoding, MalformedUtf8BecomesReplacementCharacters) {
-    struct Case {
-        const char* bytes;
-        std::u16string_view text;
-    };
-    const Case cases[] = {
+    EXPECT_EQ(u"\u20AC\u0081\u00FF\u00EF\u00BB", DecodeProfileBytes("\x80\x81\xFF\xEF\xBB"))
+        << "code page 1252, whose holes keep their C1 values";
+    const std::pair<const char*, std::u16string_view> utf8[] = {
         {"\xC3|", u"\uFFFD|"},                          // lead without continuation
         {"\xE3\x81x", u"\uFFFDx"},                      // cut three-byte form: one mark
-        {"\xC0\xAF|", u"\uFFFD\uFFFD|"},                // overlong two-byte form: never a lead
-        {"\xE0\x9F\xBF|", u"\uFFFD\uFFFD|"},            // overlong three-byte form
         {"\xF0\x8F\xBF\xBF|", u"\uFFFD\uFFFD\uFFFD|"},  // overlong four-byte form
-        {"\xED\xA0\x80|", u"\uFFFD\uFFFD|"},            // encoded surrogate
+        {"\xE0\x9F\xBF|", u"\uFFFD\uFFFD|"},            // overlong three-byte form
         {"\xF4\x90\x80\x80|", u"\uFFFD\uFFFD\uFFFD|"},  // beyond U+10FFFF
+        {"\xED\xA0\x80|", u"\uFFFD\uFFFD|"},            // encoded surrogate
         {"\xF4\x8F\xBF\xBF|", u"\U0010FFFF|"},
-        {"\xEF\xBF\xBF\x80\xFF", u"\uFFFF\uFFFD\uFFFD"},
-        // A sequence cut by the end of the data ends the text, newline and all.
-        {"a\xE3\n", u"a\uFFFD"},
-        {"a\xF0\x9F\x98", u"a\uFFFD"},
+        {"a\xF0\x9F\x98", u"a\uFFFD"},  // cut by the end of the data
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(c.text, DecodeProfileBytes(std::string("\xEF\xBB\xBF") + c.bytes)) << c.bytes;
+    for (const auto& [bytes, text] : utf8) {
+        EXPECT_EQ(text, DecodeProfileBytes(std::string("\xEF\xBB\xBF") + bytes)) << bytes;
     }
 }
 
-TEST(IniNames, CaseBlanksAndRepeatsFollowThePlatform) {
+TEST(IniNames, CaseRepeatsHeadersAndNulls) {
     const IniDocument doc =
         Doc("top=before\n"
-            "[Sec]\nKey=first\nkey=second\n  Spaced Key \t=  v  \n"
-            "noeq\nnoeq=later\n;comment=c\n=empty name\n"
-            "[\t Other \x1A]\nx=1\n"
-            "[SEC]\nKey=third\nonly=in second\n"
-            "[]\nhidden=1\n"
+            "[Sec]\nKey=first\nkey=second\n  Spaced Key \t=  v  \nnoeq\nnoeq=later\n"
+            "[SEC]\nonly=in second\n"
             "[\xC4]\nk=upper\n"
             "[A]]  trailing ]junk\ny=2\n"
-            "[NoClose\nz=3\n"
             "[Nul\0x]\nn\0ame=v\0w\n"sv);
     EXPECT_EQ(u"first", Read(doc, u"sec", u"KEY"));
-    EXPECT_EQ(u"v", Read(doc, u" Sec\t", u"\r\nspaced key\x1A"));
-    EXPECT_EQ(u"1", Read(doc, u"other", u"x"));
-    // Only the first section of a name counts: repeated sections are not merged.
-    EXPECT_EQ(u"D", Read(doc, u"Sec", u"only"));
-    // A key without '=' shadows later lines of its name and reads as the default.
-    EXPECT_EQ(u"D", Read(doc, u"Sec", u"noeq"));
-    EXPECT_EQ(u"c", Read(doc, u"Sec", u";comment"));
-    EXPECT_EQ(u"empty name", Read(doc, u"Sec", u""));
-    // Lines before the first header form a nameless section that hides any "[]".
+    EXPECT_EQ(u"v", Read(doc, u" Sec\t", u"\r\nspaced key"));
+    EXPECT_EQ(u"D", Read(doc, u"Sec", u"only")) << "repeated sections are not merged";
+    EXPECT_EQ(u"D", Read(doc, u"Sec", u"noeq")) << "a key without '=' shadows later lines";
     EXPECT_EQ(u"before", Read(doc, u"", u"top"));
-    EXPECT_EQ(u"D", Read(doc, u"  ", u"hidden"));
-    // Letter case folds for A-Z only; U+00A0 is no blank.
     EXPECT_EQ(u"upper", Read(doc, u"\u00C4", u"K"));
-    EXPECT_EQ(u"D", Read(doc, u"\u00E4", u"k"));
-    EXPECT_EQ(u"D", Read(doc, u"\u00A0\u00C4", u"k"));
-    // The header ends at the last ']' of its line; a '[' line without one is a key.
-    EXPECT_EQ(u"2", Read(doc, u"A]]  trailing ", u"y"));
-    EXPECT_EQ(u"3", Read(doc, u"A]]  trailing", u"z"));
-    EXPECT_EQ(u"D", Read(doc, u"A]]  trailing", u"[NoClose"));
-    // Names and values end at a null, in the file and in the query.
+    EXPECT_EQ(u"D", Read(doc, u"\u00E4", u"k")) << "letter case folds for A-Z only";
+    EXPECT_EQ(u"2", Read(doc, u"A]]  trailing ", u"y")) << "the header ends at its last ']'";
     EXPECT_EQ(u"v", Read(doc, u"Nul", std::u16string_view(u"n\0other", 7)));
-    EXPECT_EQ(u"D", Read(doc, u"", u""));
 }
 
-TEST(IniValues, TrimmingQuotesAndLineEnds) {
+TEST(IniValues, TrimmingQuotesAndDefaults) {
     const IniDocument doc =
-        Doc("[V]\r\nspaced =  \t a b \x0B\r\n"
-            "dq=\"  q  \"\rsq='x'\nmixed=\"ab'\nlone=\"\nempty=\"\"\ninner=a\"b\"c\n"
-            "eq = c = d \nblank=\n\n\n[Last]\nnonl=end");
+        Doc("[V]\r\nspaced =  \t a b \x0B\r\ndq=\"  q  \"\rmixed=\"ab'\n"
+            "lone=\"\neq = c = d \n[Last]\nnonl=end");
     EXPECT_EQ(u"a b", Read(doc, u"V", u"spaced"));
     EXPECT_EQ(u"  q  ", Read(doc, u"V", u"dq"));
-    EXPECT_EQ(u"x", Read(doc, u"V", u"sq"));
     EXPECT_EQ(u"\"ab'", Read(doc, u"V", u"mixed"));
     EXPECT_EQ(u"\"", Read(doc, u"V", u"lone"));
-    EXPECT_EQ(u"", Read(doc, u"V", u"empty"));
-    EXPECT_EQ(u"a\"b\"c", Read(doc, u"V", u"inner"));
     EXPECT_EQ(u"c = d", Read(doc, u"V", u"eq"));
-    EXPECT_EQ(u"", Read(doc, u"V", u"blank"));
     EXPECT_EQ(u"end", Read(doc, u"Last", u"nonl"));
+    EXPECT_EQ(u"  dflt", Read(doc, u"V", u"missing", u"  dflt  "));
+    EXPECT_EQ(u"dflt", Read(doc, u"Nowhere", u"missing", u"'dflt'"));
+    EXPECT_EQ(u"012345678", Read(doc, u"V", u"missing", u"\"0123456789\"", 11));
+    EXPECT_EQ(u"ab", Read(doc, u"V", u"missing", std::u16string_view(u"ab\0cd", 5)));
 }
 
 TEST(IniValues, BufferSizes) {
@@ -163,34 +130,19 @@ TEST(IniIntegers, SignsPrefixesAndWrapping) {
         std::int32_t expected;
     };
     const Case cases[] = {
-        {"12", 12},
         {"-12", -12},
-        {"+7", 7},
         {"0x1F", 31},
         {"0X1f", 0},
         {"12abc", 12},
         {"\"-5\"", -5},
-        {"' 77'", 77},
         {"0b101", 5},
-        {"0o17", 15},
-        {"017", 17},
-        {"0x1g", 1},
-        {"-0x10", -16},
-        {"abc", 0},
         {"- 5", 0},
-        {"--3", 0},
-        {"0x", 0},
-        {"1.5", 1},
-        {"\x01 5", 5},
         {"4294967295", -1},
         {"4294967296", 0},
         {"2147483648", INT32_MIN},
-        {"99999999999", 1215752191},
         {"-2147483649", INT32_MAX},
-        {"0xfffffffff", -1},
         // Only 29 characters are read: longer numbers are cut before conversion.
         {"123456789012345678901234567890123", 1849262357},
-        {"\"12345678901234567890123456789\"", -1103563954},
         {"0x0000000000000000000000000000012", 0},
     };
     std::string text = "[N]\n";

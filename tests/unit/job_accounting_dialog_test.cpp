@@ -23,20 +23,10 @@ constexpr char16_t kProfile[] = u"C:\\D\\3\\CVLu.INI";
 constexpr char16_t kTexts[] = u"C:\\D\\3\\CVL.DAT";
 const std::u16string k32(32, u'p');
 
-class RecordingHelp final : public platform::HelpService {
-  public:
-    void* HtmlHelp(void*, const char16_t* address, std::uint32_t, std::uintptr_t) override {
-        addresses.emplace_back(address);
-        return this;
-    }
-    std::vector<std::u16string> addresses;
-};
-
 class JobAccountingTest : public ::testing::Test {
   protected:
     JobAccountingTest() {
         Texts("");
-        ports.profiles = &profiles;
         ports.help = &help;
         NewSession();
     }
@@ -79,8 +69,8 @@ class JobAccountingTest : public ::testing::Test {
 
     fakes::FakePlatform fake;
     fakes::FakeProfiles profiles;
-    RecordingHelp help;
-    platform::Platform ports = fake.ports();
+    fakes::FakeHelp help;
+    platform::Platform ports = fake.ports(&profiles);
     profile::UiSession session{};
     fakes::FakeControls controls;
     JobAccountingPresenter presenter{ports, session};

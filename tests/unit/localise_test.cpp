@@ -14,23 +14,6 @@ namespace {
 
 constexpr char16_t kTexts[] = u"C:\\D\\3\\T.DAT";
 
-class FakeHelp final : public platform::HelpService {
-  public:
-    void* HtmlHelp(void* owner, const char16_t* address, std::uint32_t command,
-                   std::uintptr_t) override {
-        lastOwner = owner;
-        lastAddress = address != nullptr ? address : u"";
-        lastCommand = command;
-        ++calls;
-        return answer;
-    }
-    void* answer = reinterpret_cast<void*>(0x4E1F);
-    void* lastOwner = nullptr;
-    std::u16string lastAddress;
-    std::uint32_t lastCommand = 99;
-    int calls = 0;
-};
-
 class LocaliseTest : public ::testing::Test {
   protected:
     LocaliseTest() {
@@ -69,6 +52,12 @@ TEST_F(LocaliseTest, TextsTooltipsAndClassTooltips) {
     EXPECT_EQ(u"typed text", controls.Get(1244).info.text) << "edit texts are never replaced";
     EXPECT_EQ(std::vector<std::u16string>{u"Your account"}, controls.Get(1244).tooltips);
     EXPECT_TRUE(controls.Get(1245).tooltips.empty());
+    EXPECT_TRUE(controls.Get(1).enabled);
+
+    // A user without permission gets every child greyed out.
+    session.noPermission = 1;
+    Walk();
+    EXPECT_FALSE(controls.Get(1).enabled || controls.Get(1244).enabled);
 }
 
 TEST_F(LocaliseTest, PasscodeHintsAreFormattedWithIntegersOnly) {
@@ -103,16 +92,6 @@ TEST_F(LocaliseTest, PasscodeHintsAreFormattedWithIntegersOnly) {
     EXPECT_EQ(u"Exactly %d digits %s %n %d %d", other.Get(1019).info.text);
 }
 
-TEST(TextFormat, OnlyIntegersAreSubstituted) {
-    EXPECT_EQ(u"7-9 %s 100%", ui::FormatWithIntegers(u"%d-%d %s 100%%", {7, 9}));
-    EXPECT_EQ(u"%n%p %d", ui::FormatWithIntegers(u"%n%p %d", {}));
-    // What the expansion leaves as written is what a checker of the text reports.
-    using Found = std::vector<std::u16string>;
-    EXPECT_EQ(Found({u"%s", u"%d"}), ui::UnfilledIntegerConversions(u"%d-%d %s 100%% %d", 2));
-    EXPECT_EQ(Found({u"%5q", u"%"}), ui::UnfilledIntegerConversions(u"%5q %03d%", 2));
-    EXPECT_EQ(Found(), ui::UnfilledIntegerConversions(u"(%d digits) %%", 2));
-}
-
 TEST_F(LocaliseTest, HelpTopicsFallBackToCommonAndTheFirstFiledAnswers) {
     Texts(
         "[Common]\n"
@@ -137,39 +116,27 @@ TEST_F(LocaliseTest, HelpTopicsFallBackToCommonAndTheFirstFiledAnswers) {
     ui::LocaliseDialog(second, session);
     EXPECT_EQ(4, session.helpTopicCount);
 
-    FakeHelp help;
+    fakes::FakeHelp help;
     EXPECT_TRUE(ui::ShowControlHelp(&help, session, 1));
-    EXPECT_EQ(u"C:\\D\\3\\T.CHM::/print.htm#0,32,17600,256,0,3", help.lastAddress);
-    EXPECT_EQ(platform::kHhDisplayTopic, help.lastCommand);
-    EXPECT_EQ(second.Window(), help.lastOwner);
+    EXPECT_EQ(u"C:\\D\\3\\T.CHM::/print.htm#0,32,17600,256,0,3", help.addresses.back());
+    EXPECT_EQ(platform::kHhDisplayTopic, help.commands.back());
+    EXPECT_EQ(second.Window(), help.owners.back());
     EXPECT_TRUE(ui::ShowControlHelp(&help, session, 2));
-    EXPECT_EQ(u"C:\\D\\3\\T.CHM::/common_ok.htm#0,32,17600,256,0,3", help.lastAddress);
+    EXPECT_EQ(u"C:\\D\\3\\T.CHM::/common_ok.htm#0,32,17600,256,0,3", help.addresses.back());
     EXPECT_TRUE(ui::ShowControlHelp(&help, session, 1300));
     EXPECT_TRUE(ui::ShowControlHelp(&help, session, 3042));
 
     // Unknown ids open nothing and report the last window; a failing service clears it.
-    help.calls = 0;
+    help.commands.clear();
     EXPECT_TRUE(ui::ShowControlHelp(&help, session, 77));
-    EXPECT_EQ(0, help.calls);
+    EXPECT_TRUE(help.commands.empty());
     help.answer = nullptr;
     EXPECT_FALSE(ui::ShowControlHelp(&help, session, 1));
     EXPECT_FALSE(ui::ShowControlHelp(nullptr, session, 1));
 }
 
-TEST_F(LocaliseTest, FullTopicTableStopsFilingAndLongTopicsAreCut) {
-    Texts("[Common]\nX topic=" + std::string(80, 't') + "\n");
-    for (int i = 0; i < 205; ++i) {
-        ui::ChildControl child;
-        child.id = i;
-        child.className = u"Button";
-        ui::RegisterHelpTopic(session, u"X", &child, 0);
-    }
-    EXPECT_EQ(200, session.helpTopicCount);
-    EXPECT_EQ(49u, std::u16string_view(session.helpTopics[0].topic).size());
-}
-
-TEST_F(LocaliseTest, ADialogOpenedAgainFilesNothingNew) {
-    Texts("[Common]\nX topic=first\nY topic=second\nZ topic=later\n");
+TEST_F(LocaliseTest, TopicsAreFiledOncePerControlUpToAFullTable) {
+    Texts("[Common]\nX topic=first\nY topic=second\nZ topic=" + std::string(80, 't') + "\n");
     ui::ChildControl child;
     child.id = 7;
     child.className = u"Button";
@@ -177,21 +144,14 @@ TEST_F(LocaliseTest, ADialogOpenedAgainFilesNothingNew) {
         ui::RegisterHelpTopic(session, u"X", &child, 0);
         ui::RegisterHelpTopic(session, u"Y", &child, 0);
     }
-    child.id = 8;
-    ui::RegisterHelpTopic(session, u"Z", &child, 0);
-    ASSERT_EQ(2, session.helpTopicCount);
+    ASSERT_EQ(1, session.helpTopicCount) << "a dialog opened again files nothing new";
     EXPECT_EQ(std::u16string_view(u"first"), session.helpTopics[0].topic);
-    EXPECT_EQ(8, session.helpTopics[1].controlId);
-}
-
-TEST_F(LocaliseTest, NoPermissionDisablesEveryChild) {
-    Texts("[Troubleshooting Dialog]\n");
-    controls.Add(1, u"Button", u"Print");
-    controls.Add(2, u"Edit", u"");
-    session.noPermission = 1;
-    Walk(3023, u"Troubleshooting");
-    EXPECT_FALSE(controls.Get(1).enabled);
-    EXPECT_FALSE(controls.Get(2).enabled);
+    for (int i = 0; i < 205; ++i) {
+        child.id = 100 + i;
+        ui::RegisterHelpTopic(session, u"Z", &child, 0);
+    }
+    EXPECT_EQ(200, session.helpTopicCount);
+    EXPECT_EQ(49u, std::u16string_view(session.helpTopics[1].topic).size());
 }
 
 TEST_F(LocaliseTest, TalenReadsControl1001FromTheCustomPaperSection) {

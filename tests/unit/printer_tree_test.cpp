@@ -42,55 +42,10 @@ std::uint32_t HOST_CALL FakeUpdate(const char* port, unsigned char* block, std::
     return script.result;
 }
 
-// Host items with keywords and option texts, as a printer description gives them.
-class PrinterItems {
-  public:
-    PrinterItems() { items_.reserve(32); }
-    host::OPTITEM& Add(const char* keyword, host::LONG sel,
-                       std::vector<std::u16string> texts = {}) {
-        host::OPTITEM item{};
-        item.cbSize = sizeof item;
-        item.Sel = sel;
-        if (keyword != nullptr) {
-            names_.push_back(std::make_unique<std::string>(keyword));
-            data_.push_back(std::make_unique<host::USERDATA>());
-            data_.back()->pKeyWordName = names_.back()->data();
-            item.UserData = reinterpret_cast<host::ULONG_PTR>(data_.back().get());
-        }
-        if (!texts.empty()) {
-            texts_.push_back(std::make_unique<std::vector<std::u16string>>(std::move(texts)));
-            params_.push_back(std::make_unique<std::vector<host::OPTPARAM>>(texts_.back()->size()));
-            for (std::size_t i = 0; i < texts_.back()->size(); ++i) {
-                (*params_.back())[i].pData = (*texts_.back())[i].data();
-            }
-            types_.push_back(std::make_unique<host::OPTTYPE>());
-            types_.back()->Count = static_cast<host::WORD>(texts_.back()->size());
-            types_.back()->pOptParam = params_.back()->data();
-            item.pOptType = types_.back().get();
-        }
-        items_.push_back(item);
-        return items_.back();
-    }
-    host::OPTITEM* data() { return items_.data(); }
-    host::DWORD size() const { return static_cast<host::DWORD>(items_.size()); }
-    host::OPTITEM& at(std::size_t i) { return items_.at(i); }
-
-  private:
-    std::vector<host::OPTITEM> items_;
-    std::vector<std::unique_ptr<std::string>> names_;
-    std::vector<std::unique_ptr<host::USERDATA>> data_;
-    std::vector<std::unique_ptr<std::vector<std::u16string>>> texts_;
-    std::vector<std::unique_ptr<std::vector<host::OPTPARAM>>> params_;
-    std::vector<std::unique_ptr<host::OPTTYPE>> types_;
-};
-
 class PrinterTreeTest : public ::testing::Test {
   protected:
     PrinterTreeTest() {
         script = ModuleScript{};
-        fake.spooler.dataFile = u"C:\\Drivers\\3\\CVL.PPD";
-        fake.spooler.driverDirectory = u"C:\\Drivers";
-        fake.module.path = u"C:\\windows\\system32\\spool\\drivers\\x64\\3\\CVLU.DLL";
         fake.modules.libraries[kModule].exports["SNMP_AutoUpdate"] =
             reinterpret_cast<void*>(&FakeUpdate);
         profiles.files.PutUtf8(kProfile,
@@ -98,15 +53,15 @@ class PrinterTreeTest : public ::testing::Test {
                                "[Common]\nCaption=TALEN\nPrinterJobAccounting=1\n"
                                "[FUNCTION]\nAutoConfigInfo=0x0\nAutoCfgNetworkMDL=261\n");
         profiles.files.PutUtf8(kTexts, "[Job Accounting Dialog]\nCaption=Job Accounting\n");
-        const std::vector<std::u16string> twoStates = {u"Not Installed", u"Installed"};
-        tray2 = &items.Add("Option1", 1, twoStates);
-        items.Add("Option5", 0, twoStates);
-        items.Add("OptTray4", 1, twoStates);
-        items.Add("DuplexUnit", 0, twoStates);
-        items.Add("PrinterHardDisk", 0, twoStates);
-        bins = &items.Add("OptOutputBin", 0, {u"1 Bin", u"2 Bins", u"3 Bins"});
-        memory = &items.Add("InstalledMemory", 0, {u"64 MB", u"128 MB", u"128MB", u"256 MB"});
-        postScript = &items.Add(nullptr, 0);
+        const std::vector<const char16_t*> twoStates = {u"Not Installed", u"Installed"};
+        tray2 = &items.Add("Option1", 0, 1, twoStates);
+        items.Add("Option5", 0, 0, twoStates);
+        items.Add("OptTray4", 0, 1, twoStates);
+        items.Add("DuplexUnit", 0, 0, twoStates);
+        items.Add("PrinterHardDisk", 0, 0, twoStates);
+        bins = &items.Add("OptOutputBin", 0, 0, {u"1 Bin", u"2 Bins", u"3 Bins"});
+        memory = &items.Add("InstalledMemory", 0, 0, {u"64 MB", u"128 MB", u"128MB", u"256 MB"});
+        postScript = &items.Add(nullptr);
         postScript->pName = reinterpret_cast<host::WCHAR*>(std::uintptr_t{400});
         param.cbSize = sizeof param;
         param.poemuiobj = &uiObject;
@@ -115,11 +70,6 @@ class PrinterTreeTest : public ::testing::Test {
         param.hOEMHeap = reinterpret_cast<void*>(0x60);
         param.pDrvOptItems = items.data();
         param.cDrvOptItems = items.size();
-    }
-    platform::Platform Ports() {
-        platform::Platform ports = fake.ports();
-        ports.profiles = &profiles;
-        return ports;
     }
     void Build() {
         param.pOEMOptItems = own;
@@ -153,8 +103,8 @@ class PrinterTreeTest : public ::testing::Test {
     fakes::FakePlatform fake;
     fakes::FakeProfiles profiles;
     fakes::DriverUi driver;
-    plugin::ProcessState state{Ports()};
-    PrinterItems items;
+    plugin::ProcessState state{fake.ports(&profiles)};
+    fakes::HostItems items;
     host::OPTITEM* tray2 = nullptr;
     host::OPTITEM* memory = nullptr;
     host::OPTITEM* bins = nullptr;
@@ -195,7 +145,7 @@ TEST_F(PrinterTreeTest, ApplyWritesThePrinterData) {
     auto* session = static_cast<profile::UiSession*>(param.pOEMUserData);
     ASSERT_NE(nullptr, session);
     session->jobAccountPassword[0] = u'\0';
-    items.at(4).Sel = 1;  // PrinterHardDisk, for a printer description without Option4
+    items.items.at(4).Sel = 1;  // PrinterHardDisk, for a printer description without Option4
     memory->Sel = 3;
     own[0].Sel = 7;
     // The host may call back with another handle of the same printer: the printer data goes
@@ -253,10 +203,10 @@ TEST_F(PrinterTreeTest, ReportedFactsSelectTheItemsAndWriteWhatChanged) {
     Answer(autoconfig::kMemoryOffset, 128);
     Build();
     EXPECT_EQ(1, tray2->Sel);
-    EXPECT_EQ(1, items.at(1).Sel) << "Option5";
-    EXPECT_EQ(0, items.at(2).Sel) << "OptTray4";
-    EXPECT_EQ(1, items.at(3).Sel) << "DuplexUnit: the duplex value without Option2";
-    EXPECT_EQ(1, items.at(4).Sel);
+    EXPECT_EQ(1, items.items.at(1).Sel) << "Option5";
+    EXPECT_EQ(0, items.items.at(2).Sel) << "OptTray4";
+    EXPECT_EQ(1, items.items.at(3).Sel) << "DuplexUnit: the duplex value without Option2";
+    EXPECT_EQ(1, items.items.at(4).Sel);
     EXPECT_EQ(1, memory->Sel) << "\"128 MB\", not \"128MB\"";
     EXPECT_EQ(13400000 / 1024, postScript->Sel);
     EXPECT_EQ(1, tree::InstallableOptionValue(state, tree::kRowDuplexUnitAlt));
@@ -278,7 +228,7 @@ TEST_F(PrinterTreeTest, AFactBeyondTheItemsOptionsLeavesTheItem) {
     Build();
     EXPECT_EQ(0, bins->Sel);
     EXPECT_EQ(0u, bins->Flags & host::kOptifChanged);
-    EXPECT_EQ(0, items.at(3).Sel) << "DuplexUnit has two states";
+    EXPECT_EQ(0, items.items.at(3).Sel) << "DuplexUnit has two states";
     EXPECT_TRUE(driver.updates.empty());
     // Within the list the same fact is taken.
     script.answers.clear();
@@ -291,12 +241,12 @@ TEST_F(PrinterTreeTest, NoAnswerOrNoTrayCodeLeavesTheItems) {
     // A model that does not ask for the trays: the user's optional trays stay.
     Build();
     EXPECT_EQ(1, tray2->Sel);
-    EXPECT_EQ(1, items.at(2).Sel);
+    EXPECT_EQ(1, items.items.at(2).Sel);
     // A failed request applies nothing, whatever the block says.
     script.result = 0x10000;  // only the low 16 bits count
     Answer(autoconfig::kHardDiskOffset, 1);
     Build();
-    EXPECT_EQ(0, items.at(4).Sel);
+    EXPECT_EQ(0, items.items.at(4).Sel);
     EXPECT_EQ(0u, fake.heap.liveOfSize(autoconfig::kBlockBytes)) << "the block goes too";
     // Without the module or its entry, nothing is asked; a module without the entry is
     // released.

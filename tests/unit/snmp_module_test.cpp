@@ -35,10 +35,7 @@ const Oid kFinDeviceType{1, 3, 6, 1, 2, 1, 43, 30, 1, 1, 2};
 
 class SnmpModuleTest : public ::testing::Test {
   protected:
-    SnmpModuleTest() {
-        ports.profiles = &profiles;
-        block.fill(0xFF);
-    }
+    SnmpModuleTest() { block.fill(0xFF); }
 
     // A printer with two trays beyond the standard one, duplex, a disk, 256 MB, two bins and
     // a finisher; its other objects are the agent's own.
@@ -75,7 +72,7 @@ class SnmpModuleTest : public ::testing::Test {
 
     fakes::FakePlatform fake;
     fakes::FakeProfiles profiles;
-    platform::Platform ports = fake.ports();
+    platform::Platform ports = fake.ports(&profiles);
     fakes::FakeAgent agent;
     std::array<std::uint8_t, kBlockBytes> block{};
     std::uint64_t start = 0;

@@ -75,10 +75,7 @@ TEST_F(TrayTable, TheSessionBuildsItOnlyWhenTheModelAsks) {
                                "CheckTraysForCustoms=" +
                                    on + "\n[TRAYNAME]\nTrayIndex=T\n");
         fakes::FakePlatform fake;
-        fake.spooler.dataFile = u"C:\\Drivers\\3\\CVL.PPD";
-        fake.spooler.driverDirectory = u"C:\\Drivers";
-        platform::Platform ports = fake.ports();
-        ports.profiles = &profiles;
+        platform::Platform ports = fake.ports(&profiles);
         profile::UiSession built{};
         profile::CreateReaders(ports, built);
         profile::InitializeSession(ports, built);

@@ -24,30 +24,6 @@ constexpr std::uint32_t kSsNotify = 0x100;
 constexpr std::string_view kConfigJob =
     "\x1B%-12345X@PJL\r\n@PJL TEST PRINT=CONFIG\r\n\x1B%-12345X";
 
-// The session's help calls, and a canvas that records what is drawn.
-class RecordingHelp final : public platform::HelpService {
-  public:
-    void* HtmlHelp(void* owner, const char16_t* address, std::uint32_t, std::uintptr_t) override {
-        opened.emplace_back(address);
-        owners.push_back(owner);
-        return reinterpret_cast<void*>(0x4E1F);
-    }
-    std::vector<std::u16string> opened;
-    std::vector<void*> owners;
-};
-class RecordingCanvas final : public ui::Canvas {
-  public:
-    ui::Rect Bounds() const override { return {}; }
-    void Fill(const ui::Rect&, std::uint32_t) override {}
-    void Text(const ui::Rect&, std::u16string_view, std::uint32_t) override {}
-    void TextAt(ui::Point, std::u16string_view, const ui::FontSpec&, std::uint32_t) override {}
-    void DrawPicture(const ui::Picture&, ui::Point) override {}
-    void DrawPictureTransparent(const ui::Picture& picture, ui::Point at) override {
-        drawn.push_back({at, picture.Dimensions()});
-    }
-    std::vector<std::pair<ui::Point, ui::Size>> drawn;
-};
-
 // A modal dialog that makes itself the session's dialog, as every plug-in dialog does.
 class EnteringDialog final : public ui::Presenter {
   public:
@@ -79,7 +55,6 @@ class TroublePageTest : public ::testing::Test {
                                 &fake.registry.machine);
         ports.help = &help;
         ports.dialogs = &dialogs;
-        ports.profiles = &profiles;
         const std::u16string_view link[] = {u"URL_1", u"URL_2", u"URL_3",
                                             u"URL_4", u"URL_5", u"URL_6"};
         Add(1241, u"Button", u"Job Lookout", {8, 8, 328, 66});
@@ -124,9 +99,9 @@ class TroublePageTest : public ::testing::Test {
 
     fakes::FakePlatform fake;
     fakes::FakeProfiles profiles;
-    RecordingHelp help;
+    fakes::FakeHelp help;
     fakes::FakeDialogs dialogs;
-    platform::Platform ports = fake.ports();
+    platform::Platform ports = fake.ports(&profiles);
     profile::UiSession session{};
     fakes::FakeControls controls;
     ui::TroublePagePresenter presenter{ports, &session, ui::TroubleDialogs{}};
@@ -222,7 +197,7 @@ TEST_F(TroublePageTest, LinksOpenThePrinterPagesOnlyWithAnAddress) {
     EXPECT_EQ(5, fake.shell.lastShow);
     EXPECT_FALSE(controls.IsEnabled(1243)) << "no last report to show";
     Click(1243);
-    EXPECT_TRUE(help.opened.empty());
+    EXPECT_TRUE(help.addresses.empty());
 
     // An address that is found but empty counts as none.
     fakes::FakeControls other;
@@ -247,7 +222,7 @@ TEST_F(TroublePageTest, TheLastReportHelpAndTheSheetsHelpRequestOpenTheirTopics)
                   u"C:\\D\\3\\CVLC5.chm::/lookout/jam.htm",
                   u"C:\\D\\3\\CVLC5.chm::\\troublesh_tab\\troubleshooting_tab.htm",
                   u"C:\\D\\3\\CVLC5.chm::\\troublesh_tab\\troubleshooting_tab.htm"}),
-              help.opened);
+              help.addresses);
     EXPECT_EQ((std::vector<void*>{nullptr, nullptr, nullptr}), help.owners);
     EXPECT_EQ(reinterpret_cast<void*>(0x4E1F), session.helpWindow) << "closed with the sheet";
 }
@@ -290,14 +265,12 @@ TEST_F(TroublePageTest, TheHandShowsOverUsableLinksAndTheLogoIsDrawnAtItsSize) {
     EXPECT_EQ(ui::Cursor::kArrow, controls.pointerShape);
 
     controls.pictures[u"C:\\D\\3\\CVLC5l.bmp"] = {116, 28};
-    RecordingCanvas canvas;
+    fakes::FakeCanvas canvas;
     presenter.OnControlColour(controls, 1071, canvas);
     EXPECT_EQ((ui::Rect{8, 229, 124, 257}), Rect(1071)) << "grown to the logo, top-left kept";
-    ASSERT_EQ(1u, canvas.drawn.size());
-    EXPECT_EQ((ui::Point{0, 0}), canvas.drawn[0].first);
     EXPECT_EQ(0, controls.picturesAlive);
     presenter.OnControlColour(controls, 1239, canvas);
-    EXPECT_EQ(1u, canvas.drawn.size());
+    EXPECT_EQ(std::vector<std::string>{"transparent picture 116x28 at 0,0"}, canvas.log);
 }
 
 }  // namespace
