@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "devmode/oem_devmode.h"
 #include "dialog_robot.h"
@@ -154,6 +157,42 @@ TEST_F(DocumentRoad, CancelAfterARefusedPasscodeLeavesTheRecord) {
         hostsim::DialogRobot::Click(dialog, IDCANCEL);
     });
     EXPECT_EQ(before, sheet->record()) << "a refused OK wrote nothing";
+}
+
+// The real date and time pickers give the delayed job its time; opened again they show it,
+// and Cancel writes nothing.
+TEST_F(DocumentRoad, ADelayedJobTakesItsTimeFromTheRealPickers) {
+    Press(0, [&](hostsim::DialogRobot& robot) {
+        HWND dialog = robot.Wait(L"Print and Hold");
+        ASSERT_NE(nullptr, dialog);
+        hostsim::DialogRobot::Select(dialog, IDC_HOLD_MODE,
+                                     EntryWith(dialog, IDC_HOLD_MODE, L"Print Later"));
+        EXPECT_TRUE(hostsim::DialogRobot::IsShown(dialog, IDC_HOLD_PRINT_AT_TIME));
+        SYSTEMTIME date = {2024, 3, 2, 5, 0, 0, 0, 0};
+        SYSTEMTIME time = {2031, 7, 1, 14, 14, 30, 0, 0};
+        SendDlgItemMessageW(dialog, IDC_HOLD_PRINT_AT_DATE, DTM_SETSYSTEMTIME, GDT_VALID,
+                            reinterpret_cast<LPARAM>(&date));
+        SendDlgItemMessageW(dialog, IDC_HOLD_PRINT_AT_TIME, DTM_SETSYSTEMTIME, GDT_VALID,
+                            reinterpret_cast<LPARAM>(&time));
+        hostsim::DialogRobot::Click(dialog, IDOK);
+    });
+    EXPECT_EQ(9, devmode::Get(Record(), devmode::kPrintModeCode));
+    EXPECT_EQ(u"2024:03:05:14:30", Text(devmode::kPrintAtTime));
+
+    const std::vector<unsigned char> before = sheet->record();
+    SYSTEMTIME date = {}, time = {};
+    Press(0, [&](hostsim::DialogRobot& robot) {
+        HWND dialog = robot.Wait(L"Print and Hold");
+        ASSERT_NE(nullptr, dialog);
+        SendDlgItemMessageW(dialog, IDC_HOLD_PRINT_AT_DATE, DTM_GETSYSTEMTIME, 0,
+                            reinterpret_cast<LPARAM>(&date));
+        SendDlgItemMessageW(dialog, IDC_HOLD_PRINT_AT_TIME, DTM_GETSYSTEMTIME, 0,
+                            reinterpret_cast<LPARAM>(&time));
+        hostsim::DialogRobot::Click(dialog, IDCANCEL);
+    });
+    EXPECT_EQ((std::vector<int>{2024, 3, 5, 14, 30}),
+              (std::vector<int>{date.wYear, date.wMonth, date.wDay, time.wHour, time.wMinute}));
+    EXPECT_EQ(before, sheet->record());
 }
 
 TEST_F(DocumentRoad, TheCopiesSplitAndTheWarningWhenTheCopiesChange) {
