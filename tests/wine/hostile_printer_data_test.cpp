@@ -18,6 +18,7 @@
 #include "sheet_host.h"
 #include "tree_host.h"
 #include "ui/dialog_ids.h"
+#include "wine_test_support.h"
 
 namespace {
 
@@ -85,11 +86,7 @@ std::string Show(const Stored& stored) {
     return text;
 }
 
-std::string Narrow(const std::wstring& text) {
-    std::string narrow;
-    for (wchar_t c : text) narrow += c < 0x80 ? static_cast<char>(c) : '?';
-    return narrow;
-}
+using winetest::Narrow;
 
 // What the user is shown on the way.
 struct Seen {

@@ -14,14 +14,11 @@
 #include "profile/ui_session.h"
 #include "sheet_host.h"
 #include "ui/dialog_ids.h"
+#include "wine_test_support.h"
 
 namespace {
 
-std::string Narrow(const std::wstring& text) {
-    std::string narrow;
-    for (wchar_t c : text) narrow += c < 0x80 ? static_cast<char>(c) : '?';
-    return narrow;
-}
+using winetest::Narrow;
 
 struct Value {
     const char* name;

@@ -7,9 +7,7 @@
 
 #include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
-
 #include <thread>
 
 #include "dialog_robot.h"
@@ -18,6 +16,7 @@
 #include "sheet_host.h"
 #include "tree_host.h"
 #include "ui/dialog_ids.h"
+#include "wine_test_support.h"
 
 namespace {
 
@@ -25,43 +24,8 @@ namespace {
 const wchar_t kFolder[] = L"snmptest\\";
 
 void WriteFile(const std::wstring& path, const std::string& text) {
-    std::ofstream out(std::string(path.begin(), path.end()), std::ios::binary);
-    out << text;
+    std::ofstream(std::string(path.begin(), path.end()), std::ios::binary) << text;
 }
-
-std::string ReadFile(const std::wstring& path) {
-    std::ifstream in(std::string(path.begin(), path.end()), std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// A printer's data value as Wine's spooler keeps it; the value is removed first when asked,
-// since DeletePrinterDataW is not available under Wine.
-class PrinterData {
-  public:
-    explicit PrinterData(const wchar_t* printer)
-        : key_(std::wstring(L"System\\CurrentControlSet\\Control\\Print\\Printers\\") + printer +
-               L"\\PrinterDriverData") {}
-    void Remove(const wchar_t* name) {
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key_.c_str(), 0, KEY_SET_VALUE, &key) == 0) {
-            RegDeleteValueW(key, name);
-            RegCloseKey(key);
-        }
-    }
-    static long Dword(HANDLE printer, const wchar_t* name) {
-        DWORD type = 0, value = 0, needed = 0;
-        if (GetPrinterDataW(printer, const_cast<wchar_t*>(name), &type,
-                            reinterpret_cast<BYTE*>(&value), sizeof value, &needed) != 0) {
-            return -1;
-        }
-        return static_cast<long>(value);
-    }
-
-  private:
-    std::wstring key_;
-};
 
 class PrinterRoad : public ::testing::Test {
   protected:
@@ -71,11 +35,10 @@ class PrinterRoad : public ::testing::Test {
         std::wstring error;
         ASSERT_TRUE(hostsim::InstallModel(*model, &error));
         printer = std::make_unique<hostsim::OpenedPrinter>(model->printerName);
-        PrinterData data(model->printerName);
-        data.Remove(L"HDD_SETTING");
-        data.Remove(L"CURRENT_MEMORY");
-        data.Remove(L"JOBACCOUNT_ID");
-        data.Remove(L"JOBACCOUNT_PW");
+        for (const wchar_t* name :
+             {L"HDD_SETTING", L"CURRENT_MEMORY", L"JOBACCOUNT_ID", L"JOBACCOUNT_PW"}) {
+            winetest::RemovePrinterData(model->printerName, name);
+        }
         DeleteFileW((std::wstring(kFolder) + L"CVLN.asked").c_str());
         WriteFile(std::wstring(kFolder) + L"CVLN.answers", answers);
         ASSERT_TRUE(library.Load((std::wstring(kFolder) + PLUGIN_DLL_NAME).c_str()));
@@ -96,7 +59,7 @@ class PrinterRoad : public ::testing::Test {
         if (plugIn != nullptr) plugIn->Release();
         DeleteFileW((std::wstring(kFolder) + L"CVLN.answers").c_str());
     }
-    std::string Asked() { return ReadFile(std::wstring(kFolder) + L"CVLN.asked"); }
+    std::string Asked() { return winetest::FileBytes(std::wstring(kFolder) + L"CVLN.asked"); }
 
     const hostsim::ModelSpec* model = nullptr;
     std::unique_ptr<hostsim::OpenedPrinter> printer;
@@ -127,8 +90,8 @@ TEST_F(PrinterRoad, TheModuleBesideThePlugInConfiguresTheInstalledOptions) {
     EXPECT_EQ(1, tree->Item("Option4")->Sel);
     EXPECT_EQ(2, tree->Item("Finisher")->Sel);
     EXPECT_EQ(L"256 MB", hostsim::DocumentTreeHost::OptionText(*tree->Item("InstalledMemory")));
-    EXPECT_EQ(1, PrinterData::Dword(printer->get(), L"HDD_SETTING"));
-    EXPECT_EQ(256, PrinterData::Dword(printer->get(), L"CURRENT_MEMORY"));
+    EXPECT_EQ(1, winetest::PrinterDword(printer->get(), L"HDD_SETTING"));
+    EXPECT_EQ(256, winetest::PrinterDword(printer->get(), L"CURRENT_MEMORY"));
     EXPECT_GT(driver.updateCalls(), 6) << "every change is told to the host";
 }
 
@@ -177,7 +140,7 @@ TEST_F(PrinterRoad, AFailedRequestChangesNothing) {
     EXPECT_FALSE(Asked().empty()) << "the module was asked";
     EXPECT_EQ(0, tree->Item("Option1")->Sel);
     EXPECT_EQ(0, tree->Item("Option4")->Sel);
-    EXPECT_EQ(-1, PrinterData::Dword(printer->get(), L"HDD_SETTING"));
+    EXPECT_EQ(-1, winetest::PrinterDword(printer->get(), L"HDD_SETTING"));
     EXPECT_EQ(0, driver.updateCalls());
 }
 
