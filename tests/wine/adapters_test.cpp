@@ -20,35 +20,31 @@
 #include <utility>
 #include <vector>
 
+#include "dialog_robot.h"
 #include "fake_help/fake_help.h"
 #include "model_install.h"
 #include "platform/win32/dialog_host.h"
 #include "platform/win32/owners.h"
 #include "platform/win32/win32_platform.h"
 #include "plugin/help_library.h"
+#include "plugin_host.h"
 #include "sheet_host.h"
+#include "tree_host.h"
 #include "ui/dialog_ids.h"
 #include "ui/presenter.h"
+#include "wine_test_support.h"
 
 namespace {
 
 constexpr DWORD kSentinel = 0xDEADBEEF;
 
-// The folder of this program, where the build puts the plug-in DLL and the stand-ins, with
-// its trailing "\".
-std::wstring ProgramFolder() {
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    const std::wstring program(path, length);
-    return program.substr(0, program.find_last_of(L'\\') + 1);
-}
+using winetest::Narrow;
+using winetest::ProgramFolder;
 
 std::wstring Lower(std::wstring text) {
     for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
     return text;
 }
-
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
 std::wstring Variable(const wchar_t* name) {
     wchar_t value[64] = {};
@@ -292,29 +288,92 @@ TEST_F(AdapterHelp, AClassValueThatIsNoShortTextLeadsToTheSystemsControl) {
     EXPECT_EQ(-1, RecordOf(fakePath).calls);
 }
 
+// What F1 on a control of a dialog opens: the topic part of the help address, or empty.
+std::wstring HelpOn(HWND dialog, int id, const std::wstring& fake) {
+    const LONG before = RecordOf(fake).calls;
+    HELPINFO info = {};
+    info.cbSize = sizeof info;
+    info.iContextType = HELPINFO_WINDOW;
+    info.iCtrlId = id;
+    info.hItemHandle = GetDlgItem(dialog, id);
+    SendMessageW(dialog, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+    const fakehelp::Record after = RecordOf(fake);
+    if (after.calls == before) return L"";
+    const std::wstring address = after.address;
+    const std::size_t start = address.find(L"::/");
+    const std::size_t end = address.find(L'#');
+    return start == std::wstring::npos ? address : address.substr(start + 3, end - start - 3);
+}
+
+// One document settings session of the TALEN sample opens Print and Hold twenty times, each
+// opening filing its controls' topics again, far past the 200 the session keeps; afterwards
+// every dialog still opens its own topics.
+TEST_F(AdapterHelp, TopicsFiledPastTheTableStillOpenEachDialogsOwn) {
+    // A copy of the stand-in of its own: the plug-in keeps the control it loaded until the
+    // process ends, and the other tests want the stand-in unloaded.
+    wchar_t temp[MAX_PATH] = {};
+    ASSERT_NE(0u, GetTempPathW(MAX_PATH, temp));
+    const std::wstring fake = std::wstring(temp) + L"cvl-flood-help.dll";
+    ASSERT_TRUE(CopyFileW(fakePath.c_str(), fake.c_str(), FALSE) ||
+                GetModuleHandleW(fake.c_str()) != nullptr);
+    SetClassValue(REG_SZ, fake);
+    const hostsim::ModelSpec* model = hostsim::FindModel(L"Talen ColorPrint C5");
+    std::wstring error;
+    ASSERT_TRUE(hostsim::InstallModel(*model, &error)) << Narrow(error);
+    ASSERT_TRUE(hostsim::StoreLanguageCode(model->printerName, L"EN"));
+    hostsim::OpenedPrinter printer(model->printerName);
+    // Jobs may be stored: Print and Hold offers every mode.
+    ASSERT_EQ(0u, winetest::SetPrinterDword(printer.get(), L"CURRENT_MEMORY", 512));
+
+    hostsim::PluginLibrary library;
+    ASSERT_TRUE(library.Load());
+    host::IPrintOemUI* plugIn = library.CreatePlugIn();
+    ASSERT_NE(nullptr, plugIn);
+    hostsim::HostDriverUI driver;
+    plugIn->PublishDriverInterface(&driver);
+    {
+        hostsim::SheetHost sheet(plugIn, printer.get(), model->printerName, true);
+        ASSERT_EQ(host::kSOk, sheet.Initialise());
+        host::OEMUIOBJ uiObject = {};
+        hostsim::DocumentTreeHost tree(plugIn, sheet, &uiObject);
+        ASSERT_EQ(host::kSOk, tree.Build());
+        ASSERT_EQ(1, tree.Callback(host::kCpsuicbReasonSetActive));
+        // Opens the tree's dialog `button`, asks help on control `id`, cancels it.
+        auto helpIn = [&](std::size_t button, int id) {
+            std::wstring topic = L"<no dialog>";
+            hostsim::DialogRobot robot(GetCurrentThreadId());
+            std::thread user([&] {
+                if (HWND dialog = robot.Wait(nullptr, 5000)) topic = HelpOn(dialog, id, fake);
+                robot.CancelAll();
+            });
+            tree.PressButton(button, nullptr);
+            user.join();
+            return topic;
+        };
+        // The objects are counted once the system's own objects for the dialog exist.
+        int gdiBefore = 0;
+        int handlesBefore = 0;
+        for (int opening = 0; opening < 20; ++opening) {
+            if (opening == 8) {
+                gdiBefore = hostsim::GdiObjectsAlive();
+                handlesBefore = hostsim::HandlesOpen();
+            }
+            EXPECT_EQ(L"hold_user_id.htm", helpIn(0, IDC_HOLD_USER_ID)) << "opening " << opening;
+        }
+        EXPECT_EQ(gdiBefore, hostsim::GdiObjectsAlive());
+        EXPECT_EQ(handlesBefore, hostsim::HandlesOpen());
+        EXPECT_EQ(L"copies_split.htm", helpIn(1, IDC_COPIES_COLOR)) << "a dialog opened later";
+        EXPECT_EQ(L"hold_job_name.htm", helpIn(0, IDC_HOLD_JOB_NAME));
+        sheet.Destroy();
+    }
+    plugIn->Release();
+}
+
 // --- Raw jobs on the spooler -----------------------------------------------------------------
 
 void EndDocument(HANDLE printer) { EndDocPrinter(printer); }
 // A document started directly with StartDocPrinterW, ended with the owner.
 using StartedDocument = win32::UniqueAny<HANDLE, &EndDocument>;
-
-void CloseFile(HANDLE file) { CloseHandle(file); }
-// An open file, held as null when absent (CreateFileW's INVALID_HANDLE_VALUE is not kept).
-using UniqueFile = win32::UniqueAny<HANDLE, &CloseFile>;
-
-std::vector<unsigned char> FileBytes(const std::wstring& path) {
-    std::vector<unsigned char> bytes;
-    const HANDLE opened = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, 0, nullptr);
-    if (opened == INVALID_HANDLE_VALUE) return bytes;
-    UniqueFile file(opened);
-    unsigned char buffer[256];
-    DWORD read = 0;
-    while (ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read != 0) {
-        bytes.insert(bytes.end(), buffer, buffer + read);
-    }
-    return bytes;
-}
 
 // The TALEN sample printer (on FILE:); jobs go to files in the temporary folder.
 class AdapterRawJobs : public ::testing::Test {
@@ -349,8 +408,8 @@ class AdapterRawJobs : public ::testing::Test {
 };
 
 TEST_F(AdapterRawJobs, TheBytesLandInTheOutputFileAndTheOwnerEndsTheDocument) {
-    std::vector<unsigned char> bytes(48);
-    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<unsigned char>(0xA5 ^ i);
+    std::string bytes(48, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(0xA5 ^ i);
     {
         std::uint32_t error = kSentinel;
         auto job = jobs.Start(printer->get(), u"Adapter raw job", U16(firstFile), &error);
@@ -366,24 +425,19 @@ TEST_F(AdapterRawJobs, TheBytesLandInTheOutputFileAndTheOwnerEndsTheDocument) {
         EXPECT_TRUE(job->Write(bytes.data(), static_cast<std::uint32_t>(bytes.size()), &written));
         EXPECT_EQ(48u, written);
     }
-    EXPECT_EQ(bytes, FileBytes(firstFile)) << "the job's file does not hold exactly its bytes";
+    EXPECT_EQ(bytes, winetest::FileBytes(firstFile)) << "the file does not hold exactly the job";
 
-    std::uint32_t error = kSentinel;
-    auto next = jobs.Start(printer->get(), u"Adapter raw job 2", U16(secondFile), &error);
-    EXPECT_NE(nullptr, next) << "the first document was not ended: error " << error;
-}
-
-TEST_F(AdapterRawJobs, AnOwnerGoneWithoutWritingStillEndsItsDocument) {
+    // An owner gone without writing still ends its document: the printer takes the next.
     {
         std::uint32_t error = kSentinel;
-        auto job = jobs.Start(printer->get(), u"Nothing written", U16(firstFile), &error);
-        ASSERT_NE(nullptr, job) << "error " << error;
+        auto empty = jobs.Start(printer->get(), u"Nothing written", U16(secondFile), &error);
+        ASSERT_NE(nullptr, empty) << "error " << error;
     }
     DOC_INFO_1W info = {};
     wchar_t name[] = L"After the empty job";
     wchar_t raw[] = L"RAW";
     info.pDocName = name;
-    info.pOutputFile = secondFile.data();
+    info.pOutputFile = firstFile.data();
     info.pDatatype = raw;
     SetLastError(kSentinel);
     StartedDocument document;
