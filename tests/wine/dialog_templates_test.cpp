@@ -9,22 +9,20 @@
 
 #include <commctrl.h>
 
-#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/win32/owners.h"
+#include "platform/win32/win32_platform.h"
 #include "plugin_host.h"
 #include "ui/dialog_ids.h"
 
 namespace {
 
-void ReleaseContext(HANDLE context) { ReleaseActCtx(context); }
 void Deactivate(ULONG_PTR cookie) { DeactivateActCtx(0, cookie); }
 void Destroy(HWND window) { DestroyWindow(window); }
 void Free(HMODULE module) { FreeLibrary(module); }
-using UniqueContext = win32::UniqueAny<HANDLE, &ReleaseContext>;
 using UniqueActivation = win32::UniqueAny<ULONG_PTR, &Deactivate>;
 using UniqueWindow = win32::UniqueAny<HWND, &Destroy>;
 using UniqueModule = win32::UniqueAny<HMODULE, &Free>;
@@ -64,22 +62,11 @@ std::vector<std::pair<int, std::wstring>> ChildrenOf(HWND dialog) {
 class DialogTemplates : public ::testing::Test {
   protected:
     void SetUp() override {
-        SetLastError(0xDEADBEEF);
         ASSERT_TRUE(library.Load()) << "error " << GetLastError();
-        wchar_t path[MAX_PATH] = {};
-        GetModuleFileNameW(library.module(), path, MAX_PATH);
-        ACTCTXW request = {};
-        request.cbSize = sizeof request;
-        request.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
-        request.hModule = library.module();
-        request.lpResourceName = MAKEINTRESOURCEW(2);
-        request.lpSource = path;
+        module.Attach(library.module());
         SetLastError(0xDEADBEEF);
-        const HANDLE created = CreateActCtxW(&request);
-        ASSERT_NE(INVALID_HANDLE_VALUE, created) << "CreateActCtxW error " << GetLastError();
-        context.reset(created);
-        SetLastError(0xDEADBEEF);
-        ASSERT_TRUE(ActivateActCtx(context.get(), activation.put())) << "error " << GetLastError();
+        ASSERT_TRUE(ActivateActCtx(module.ActivationContext(), activation.put()))
+            << "error " << GetLastError();
 
         // The common controls of the context, as the plug-in's dialogs get them.
         commonControls.reset(LoadLibraryW(L"comctl32.dll"));
@@ -127,7 +114,7 @@ class DialogTemplates : public ::testing::Test {
     // Released in reverse order: dialogs, owner, activation, context, common controls, DLL.
     hostsim::PluginLibrary library;
     UniqueModule commonControls;
-    UniqueContext context;
+    win32::Win32Module module;
     UniqueActivation activation;
     UniqueWindow owner;
     std::vector<UniqueWindow> dialogs;
@@ -143,11 +130,11 @@ TEST_F(DialogTemplates, EveryTemplateLoadsWithCommonControls6) {
             std::vector<int> olderControls;
             for (const auto& [child, className] : ChildrenOf(dialog)) {
                 const auto procedure = GetWindowLongPtrW(GetDlgItem(dialog, child), GWLP_WNDPROC);
-                HMODULE module = nullptr;
+                HMODULE owning = nullptr;
                 GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
                                        GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                                   reinterpret_cast<LPCWSTR>(procedure), &module);
-                if (module != commonControls.get()) olderControls.push_back(child);
+                                   reinterpret_cast<LPCWSTR>(procedure), &owning);
+                if (owning != commonControls.get()) olderControls.push_back(child);
             }
             EXPECT_EQ(std::vector<int>{}, olderControls) << "template " << id;
         }
@@ -169,62 +156,41 @@ TEST_F(DialogTemplates, MirroredFormsHaveTheControlsOfTheirLeftToRightForms) {
     }
 }
 
-// The child windows come in template order: it is the tab order and the order in which the
-// dialog's controls are enumerated and localised. The date picker comes after Help.
-TEST_F(DialogTemplates, PrintAndHoldListsTheDatePickerLast) {
-    for (HWND dialog : BothForms(IDD_PRINT_HOLD)) {
-        const auto children = ChildrenOf(dialog);
-        ASSERT_FALSE(children.empty());
-        EXPECT_EQ(IDC_HOLD_PRINT_AT_DATE, children.back().first)
-            << (Mirrored(dialog) ? "mirrored" : "left-to-right");
-    }
-}
-
 // The dialogs fill lists, move dates and count with up-down arrows by control id: a control
-// of another class ignores those messages.
-TEST_F(DialogTemplates, ControlsDrivenByIdAnswerTheirClassMessages) {
-    for (auto [dialogId, listId] : {std::pair{IDD_PRINT_HOLD, IDC_HOLD_MODE},
-                                    std::pair{IDD_TROUBLESHOOTING, IDC_TROUBLE_DIAG_LIST}}) {
-        for (HWND dialog : BothForms(dialogId)) {
-            HWND list = Control(dialog, listId);
-            SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"2"));
-            SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"1"));
-            wchar_t first[8] = {};
-            SendMessageW(list, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(first));
-            EXPECT_STREQ(L"2", first) << listId << ": entries stay in the order they came";
-        }
-    }
-
-    for (HWND dialog : BothForms(IDD_PRINT_HOLD)) {
-        const SYSTEMTIME when = {2024, 3, 2, 5, 14, 30, 0, 0};
-        for (int id : {IDC_HOLD_PRINT_AT_DATE, IDC_HOLD_PRINT_AT_TIME}) {
-            HWND picker = Control(dialog, id);
-            SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&when));
-            SYSTEMTIME read;
-            std::memset(&read, 0xCC, sizeof read);
-            SendMessageW(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&read));
-            EXPECT_EQ(2024, read.wYear) << id;
-            EXPECT_EQ(5, read.wDay) << id;
-            EXPECT_EQ(14, read.wHour) << id;
-            EXPECT_EQ(30, read.wMinute) << id;
-        }
-    }
-
-    struct Counter {
-        int dialog, spin, edit;
+// of another class ignores those messages, a sorted list moves the entries away from the
+// codes they stand for, an up-down without its buddy counts in no field.
+TEST_F(DialogTemplates, ControlsDrivenByIdAreOfTheClassTheCodeExpects) {
+    const struct {
+        int dialog, id;
+        const wchar_t* className;
+        int buddy;
+    } controls[] = {
+        {IDD_PRINT_HOLD, IDC_HOLD_MODE, WC_COMBOBOXW, 0},
+        {IDD_TROUBLESHOOTING, IDC_TROUBLE_DIAG_LIST, WC_COMBOBOXW, 0},
+        {IDD_PRINT_HOLD, IDC_HOLD_PRINT_AT_DATE, DATETIMEPICK_CLASSW, 0},
+        {IDD_PRINT_HOLD, IDC_HOLD_PRINT_AT_TIME, DATETIMEPICK_CLASSW, 0},
+        {IDD_COPIES_SETTING, IDC_COPIES_GRAYSCALE_SPIN, UPDOWN_CLASSW, IDC_COPIES_GRAYSCALE},
+        {IDD_LOOKOUT_SETTINGS, IDC_LOOKOUT_INTERVAL_SPIN, UPDOWN_CLASSW, IDC_LOOKOUT_INTERVAL},
     };
-    for (const Counter& counter :
-         {Counter{IDD_COPIES_SETTING, IDC_COPIES_GRAYSCALE_SPIN, IDC_COPIES_GRAYSCALE},
-          Counter{IDD_LOOKOUT_SETTINGS, IDC_LOOKOUT_INTERVAL_SPIN, IDC_LOOKOUT_INTERVAL}}) {
-        for (HWND dialog : BothForms(counter.dialog)) {
-            HWND spin = Control(dialog, counter.spin);
-            HWND edit = Control(dialog, counter.edit);
-            EXPECT_EQ(edit, reinterpret_cast<HWND>(SendMessageW(spin, UDM_GETBUDDY, 0, 0)))
-                << counter.spin << " drives its field";
-            SendMessageW(spin, UDM_SETRANGE32, 0, 60);
-            SendMessageW(spin, UDM_SETPOS32, 0, 42);
-            EXPECT_EQ(L"42", TextOf(edit)) << counter.edit << " shows the position";
+    for (const auto& c : controls) {
+        for (HWND dialog : BothForms(c.dialog)) {
+            HWND control = Control(dialog, c.id);
+            EXPECT_EQ(Narrow(c.className), Narrow(ClassOf(control))) << c.id;
+            if (c.className == std::wstring(WC_COMBOBOXW)) {
+                EXPECT_EQ(0, GetWindowLongW(control, GWL_STYLE) & CBS_SORT) << c.id;
+            }
+            if (c.buddy != 0) {
+                EXPECT_EQ(GetDlgItem(dialog, c.buddy),
+                          reinterpret_cast<HWND>(SendMessageW(control, UDM_GETBUDDY, 0, 0)))
+                    << c.id << " drives its field";
+            }
         }
+    }
+    // The date picker is Print and Hold's last child: child order is the tab order and the
+    // order in which the dialog enumerates and localises its controls.
+    for (HWND dialog : BothForms(IDD_PRINT_HOLD)) {
+        EXPECT_EQ(IDC_HOLD_PRINT_AT_DATE,
+                  GetDlgCtrlID(GetWindow(GetWindow(dialog, GW_CHILD), GW_HWNDLAST)));
     }
 }
 

@@ -12,7 +12,6 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "model_install.h"
@@ -25,6 +24,7 @@
 #include "ui/dialog_ids.h"
 #include "ui/layout_direction.h"
 #include "ui/lookout_dialog.h"
+#include "wine_test_support.h"
 
 namespace {
 
@@ -55,14 +55,7 @@ std::wstring TextOf(HWND window) {
     return text;
 }
 
-// A control's place in the dialog's client area: left, top, right, bottom.
 using Box = std::array<LONG, 4>;
-Box ClientPlace(HWND dialog, int id) {
-    RECT r = {};
-    GetWindowRect(GetDlgItem(dialog, id), &r);
-    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-    return {r.left, r.top, r.right, r.bottom};
-}
 
 // The process's live GDI objects. Wine answers GetGuiResources with 0; there each of the
 // 65536 slots of the process's GDI handle table is asked for its object's type instead (Wine
@@ -134,36 +127,6 @@ class InstalledPrinterDialogs : public ::testing::Test {
         return result;
     }
 
-    void StoreDword(const wchar_t* name, DWORD value) {
-        ASSERT_EQ(static_cast<DWORD>(ERROR_SUCCESS),
-                  SetPrinterDataW(printer->get(), const_cast<wchar_t*>(name), REG_DWORD,
-                                  reinterpret_cast<BYTE*>(&value), sizeof value));
-    }
-    // Wine's spooler keeps printer data in the registry and cannot delete it itself.
-    void Remove(const wchar_t* name) {
-        const std::wstring path =
-            std::wstring(L"System\\CurrentControlSet\\Control\\Print\\Printers\\") +
-            model->printerName + L"\\PrinterDriverData";
-        HKEY key = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS,
-                  RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_SET_VALUE, &key));
-        RegDeleteValueW(key, name);
-        RegCloseKey(key);
-    }
-    // A stored value as a REG_DWORD of 4 bytes; none when it is anything else.
-    std::optional<DWORD> Stored(const wchar_t* name) {
-        DWORD type = 0;
-        DWORD value = 0;
-        DWORD needed = 0;
-        if (GetPrinterDataW(printer->get(), const_cast<wchar_t*>(name), &type,
-                            reinterpret_cast<BYTE*>(&value), sizeof value,
-                            &needed) != ERROR_SUCCESS ||
-            type != REG_DWORD || needed != sizeof value) {
-            return std::nullopt;
-        }
-        return value;
-    }
-
     const hostsim::ModelSpec* model = nullptr;
     std::unique_ptr<hostsim::OpenedPrinter> printer;
     hostsim::PluginLibrary library;
@@ -177,34 +140,16 @@ class InstalledPrinterDialogs : public ::testing::Test {
     profile::UiSession session{};
 };
 
-TEST_F(InstalledPrinterDialogs, LookoutRepairsTheStoredValuesAlsoWhenCancelled) {
-    StoreDword(L"JLook_Enable", 7);
-    Remove(L"JLook_Timeout");
+// Typed, then one arrow up from the typed number on the real up-down; OK stores both. (The
+// repair of stored values on opening is the hostile printer data test's.)
+TEST_F(InstalledPrinterDialogs, LookoutStoresTheTypedAndSteppedInterval) {
+    ASSERT_EQ(0u, winetest::SetPrinterDword(printer->get(), L"JLook_Enable", 0));
+    ASSERT_EQ(0u, winetest::SetPrinterDword(printer->get(), L"JLook_Timeout", 61));
     ui::LookoutPresenter lookout(ports, session);
-    const INT_PTR cancelled =
-        Run(ui::DialogTemplate(ports, IDD_LOOKOUT_SETTINGS), lookout, [](HWND dialog) {
-            EXPECT_EQ(L"Job Lookout Settings", TextOf(dialog));
-            EXPECT_EQ(static_cast<UINT>(BST_CHECKED),
-                      IsDlgButtonChecked(dialog, IDC_LOOKOUT_ENABLE));
-            EXPECT_EQ(L"5", TextOf(GetDlgItem(dialog, IDC_LOOKOUT_INTERVAL)));
-            EXPECT_EQ(5,
-                      SendDlgItemMessageW(dialog, IDC_LOOKOUT_INTERVAL_SPIN, UDM_GETPOS32, 0, 0));
-            SendMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
-        });
-    EXPECT_EQ(IDCANCEL, cancelled);
-    EXPECT_EQ(std::optional<DWORD>(1), Stored(L"JLook_Enable"));
-    EXPECT_EQ(std::optional<DWORD>(5), Stored(L"JLook_Timeout"));
-
-    // Typed, then one arrow up from the typed number; OK stores both.
-    StoreDword(L"JLook_Enable", 0);
-    StoreDword(L"JLook_Timeout", 61);
-    ui::LookoutPresenter again(ports, session);
     const INT_PTR confirmed =
-        Run(ui::DialogTemplate(ports, IDD_LOOKOUT_SETTINGS), again, [](HWND dialog) {
-            EXPECT_EQ(static_cast<UINT>(BST_UNCHECKED),
-                      IsDlgButtonChecked(dialog, IDC_LOOKOUT_ENABLE));
+        Run(ui::DialogTemplate(ports, IDD_LOOKOUT_SETTINGS), lookout, [](HWND dialog) {
             const HWND field = GetDlgItem(dialog, IDC_LOOKOUT_INTERVAL);
-            EXPECT_EQ(L"5", TextOf(field));
+            EXPECT_EQ(L"5", TextOf(field)) << "61 is out of range";
             SetFocus(field);
             SendMessageW(field, EM_SETSEL, 0, -1);
             for (wchar_t c : {L'4', L'2'}) SendMessageW(field, WM_CHAR, c, 1);
@@ -214,8 +159,8 @@ TEST_F(InstalledPrinterDialogs, LookoutRepairsTheStoredValuesAlsoWhenCancelled) 
             SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
         });
     EXPECT_EQ(IDOK, confirmed);
-    EXPECT_EQ(std::optional<DWORD>(0), Stored(L"JLook_Enable"));
-    EXPECT_EQ(std::optional<DWORD>(43), Stored(L"JLook_Timeout"));
+    EXPECT_EQ(0, winetest::PrinterDword(printer->get(), L"JLook_Enable"));
+    EXPECT_EQ(43, winetest::PrinterDword(printer->get(), L"JLook_Timeout"));
 }
 
 TEST_F(InstalledPrinterDialogs, AboutTakesTheSamplePicturesSizeAndPaintsIt) {
@@ -238,12 +183,6 @@ TEST_F(InstalledPrinterDialogs, AboutTakesTheSamplePicturesSizeAndPaintsIt) {
         GetClientRect(dialog, &client);
         EXPECT_EQ((Box{0, 0, 340, 228}),
                   (Box{client.left, client.top, client.right, client.bottom}));
-        EXPECT_EQ((Box{132, 192, 207, 216}), ClientPlace(dialog, IDOK));
-        EXPECT_EQ((Box{170, 12, 340, 102}), ClientPlace(dialog, IDC_ABOUT_DETAILS));
-        EXPECT_EQ(
-            L"Talen ColorPrint C5 PS\r\nVersion 1.57\r\nCVL PostScript Driver\r\nTalen "
-            L"Imaging\r\n(C) 2024 Talen Imaging\r\nUI plug-in CVLU.DLL\r\n\r\n\r\n\r\n\r\n",
-            TextOf(GetDlgItem(dialog, IDC_ABOUT_DETAILS)));
         RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
         const HDC dc = GetDC(dialog);
         paintedAt = GetPixel(dc, 30, 150);
