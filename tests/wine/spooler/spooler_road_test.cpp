@@ -18,6 +18,7 @@
 #include "../wine_test_support.h"
 #include "driver_plugin.h"
 #include "driver_ui.h"
+#include "job_devmode.h"
 #include "model_install.h"
 #include "snmp_module_host.h"
 #include "spooler_road.h"
