@@ -1,17 +1,15 @@
-// The sample models installed into Wine's spooler and the real DLL's answers for them: the
-// default private record read from the installed profile, and the per-user language code.
+// The sample models installed into Wine's spooler: the real DLL's default private record
+// carries what the platform's own profile function reads from the installed model profile.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <winspool.h>
 
-#include <cstring>
 #include <string>
 
 #include "devmode/oem_devmode.h"
 #include "devmode_calls.h"
 #include "model_install.h"
 #include "plugin_host.h"
-#include "profile/ui_session.h"
 
 namespace {
 
@@ -64,38 +62,6 @@ TEST_P(ModelTest, DefaultRecordCarriesTheModelProfile) {
     EXPECT_EQ(Profile(L"Common", L"RAMCollate") & 0xFFFF, Get(r, kRamCollate));
     EXPECT_EQ(Profile(L"FUNCTION", L"DuplexOptions") & 0xFFFF, Get(r, kDuplexOptions));
     EXPECT_EQ(RegionGroup(GetUserDefaultLangID()), Get(r, kRegionColor));
-}
-
-TEST_P(ModelTest, DocumentTreeRemembersTheLanguageCodePerUser) {
-    const std::wstring key = std::wstring(L"Software\\Corvel\\") + model->printerName;
-    RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
-    HANDLE heap = HeapCreate(0, 0, 0);
-    ASSERT_NE(nullptr, heap);
-    host::OPTITEM items[2] = {};
-    host::OEMCUIPPARAM param = {};
-    param.cbSize = sizeof param;
-    param.hPrinter = printer->get();
-    param.pPrinterName = reinterpret_cast<char16_t*>(const_cast<wchar_t*>(model->printerName));
-    param.hOEMHeap = heap;
-    param.pOEMOptItems = items;
-    param.cOEMOptItems = 2;
-    EXPECT_EQ(host::kSOk, plugIn->CommonUIProp(host::kOemCuipDocProp, &param));
-    HeapDestroy(heap);
-
-    std::wstring version = profilePath.substr(0, profilePath.size() - 5) + L".VER";
-    const bool languageDependent =
-        GetPrivateProfileIntW(L"Version", L"LanguageDependent", 0, version.c_str()) == 1;
-    wchar_t code[64] = {};
-    DWORD size = sizeof code;
-    const LONG status = RegGetValueW(HKEY_CURRENT_USER, key.c_str(), L"DrvCntCode", RRF_RT_REG_SZ,
-                                     nullptr, code, &size);
-    if (languageDependent) {
-        ASSERT_EQ(ERROR_SUCCESS, status);
-        const char16_t* expected = profile::LanguageCode(GetUserDefaultLangID());
-        EXPECT_EQ(0, std::memcmp(expected, code, 6)) << "code stored";
-    } else {
-        EXPECT_NE(ERROR_SUCCESS, status) << "only language-dependent models keep a code";
-    }
 }
 
 INSTANTIATE_TEST_SUITE_P(SampleModels, ModelTest,
