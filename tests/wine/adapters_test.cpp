@@ -1,14 +1,15 @@
 // The Win32 adapters in-process under Wine, against the real registry, loader, spooler,
 // user32 and common controls: the help service finding and loading its control through the
 // class key, raw jobs that always end their document, the module's activation context made
-// on first use, and the one dialog procedure that turns window messages into presenter
-// events and carries the presenters' answers back.
+// on first use, the one dialog procedure that turns window messages into presenter events
+// and carries the presenters' answers back, and presenters played on the DLL's real templates.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <commctrl.h>
 #include <winspool.h>
 
+#include <array>
 #include <atomic>
 #include <cwchar>
 #include <functional>
@@ -20,6 +21,7 @@
 #include <utility>
 #include <vector>
 
+#include "devmode/oem_devmode.h"
 #include "dialog_robot.h"
 #include "fake_help/fake_help.h"
 #include "model_install.h"
@@ -28,9 +30,14 @@
 #include "platform/win32/win32_platform.h"
 #include "plugin/help_library.h"
 #include "plugin_host.h"
+#include "profile/ui_session.h"
 #include "sheet_host.h"
 #include "tree_host.h"
+#include "ui/about_dialog.h"
+#include "ui/copies_dialog.h"
 #include "ui/dialog_ids.h"
+#include "ui/layout_direction.h"
+#include "ui/lookout_dialog.h"
 #include "ui/presenter.h"
 #include "wine_test_support.h"
 
@@ -592,7 +599,7 @@ class AdapterDialog : public ::testing::Test {
     }
     void TearDown() override { module.Detach(); }
 
-    INT_PTR Run(int templateId, RecordingPresenter& presenter) {
+    INT_PTR Run(int templateId, ui::Presenter& presenter) {
         return win32::RunPresenterDialog(dll.get(), static_cast<HANDLE>(module.ActivationContext()),
                                          templateId, nullptr, presenter);
     }
@@ -827,6 +834,242 @@ TEST_F(AdapterDialog, EnumeratingChildrenKeepsTheVisitorsExceptionInside) {
     EXPECT_TRUE(spinFound);
     EXPECT_FALSE(completeAfterThrow) << "a walk ended by an exception must answer false";
     EXPECT_EQ(2, visited) << "the walk went on after the exception";
+}
+
+// --- The presenters on the real templates ----------------------------------------------------
+
+// Runs a presenter and, once its dialog is shown, plays the user from a timer inside the
+// modal loop; whatever the play did, the dialog is cancelled afterwards.
+class PlayedPresenter final : public ui::Presenter {
+  public:
+    PlayedPresenter(ui::Presenter& inner, std::function<void(HWND)> play)
+        : inner_(inner), play_(std::move(play)) {}
+    profile::UiSession* session() const override { return inner_.session(); }
+    bool OnInit(ui::Controls& controls) override {
+        const bool result = inner_.OnInit(controls);
+        controls.StartTimer(kScriptTimer, 10);
+        return result;
+    }
+    bool OnCommand(ui::Controls& c, int id, int code) override {
+        return inner_.OnCommand(c, id, code);
+    }
+    bool OnHelp(ui::Controls& c, int id) override { return inner_.OnHelp(c, id); }
+    ui::NotifyAnswer OnNotify(ui::Controls& c, const ui::Notification& n) override {
+        return inner_.OnNotify(c, n);
+    }
+    bool OnSetCursor(ui::Controls& c, const ui::CursorEvent& e) override {
+        return inner_.OnSetCursor(c, e);
+    }
+    StaticColours OnControlColour(ui::Controls& c, int id, ui::Canvas& canvas) override {
+        return inner_.OnControlColour(c, id, canvas);
+    }
+    bool Paints() const override { return inner_.Paints(); }
+    void OnPaint(ui::Controls& c, ui::Canvas& canvas) override { inner_.OnPaint(c, canvas); }
+    bool OnMouseMove(ui::Controls& c, int x, int y) override { return inner_.OnMouseMove(c, x, y); }
+    void OnDestroy(ui::Controls& c) override { inner_.OnDestroy(c); }
+    bool OnTimer(ui::Controls& controls, std::uintptr_t timerId) override {
+        if (timerId != kScriptTimer) return inner_.OnTimer(controls, timerId);
+        const HWND dialog = static_cast<HWND>(controls.Window());
+        if (!IsWindowVisible(dialog)) return true;
+        controls.StopTimer(kScriptTimer);
+        play_(dialog);
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        return true;
+    }
+
+  private:
+    ui::Presenter& inner_;
+    std::function<void(HWND)> play_;
+};
+
+// The Copies Setting presenter: the arrows of the real up-down control write the grey-scale
+// field, the real edit reports every write (also the presenter's own) at once, and the range
+// set on the real control stops the arrows at the job's copies.
+using CopiesDialog = AdapterDialog;
+
+TEST_F(CopiesDialog, ArrowsAndTypingOnTheRealControlsKeepTheSplitWithinTheTotal) {
+    host::DEVMODEW dm{};
+    dm.dmCopies = 5;
+    dm.dmColor = host::kDmColorColor;
+    dm.dmCollate = host::kDmCollateTrue;
+    std::array<unsigned char, devmode::kSize> record{};
+    host::OEMUIPSPARAM params{};
+    params.pPublicDM = &dm;
+    params.pOEMDM = record.data();
+    profile::UiSession session{};
+    session.hostParams = &params;
+    session.grayscaleCopies = 2;
+    session.colorCopies = 3;
+    const platform::Platform ports{};
+    ui::CopiesPresenter copies(ports, session);
+
+    // (grey, colour) after each step.
+    std::vector<std::pair<std::wstring, std::wstring>> seen;
+    PlayedPresenter played(copies, [&](HWND dialog) {
+        const HWND grey = GetDlgItem(dialog, IDC_COPIES_GRAYSCALE);
+        const auto look = [&] {
+            seen.emplace_back(TextOf(grey), TextOf(GetDlgItem(dialog, IDC_COPIES_COLOR)));
+        };
+        look();
+        PressKey(grey, VK_UP);
+        look();
+        for (int i = 0; i < 3; ++i) PressKey(grey, VK_UP);
+        look();
+        SendMessageW(grey, EM_SETSEL, 0, -1);
+        SendMessageW(grey, WM_CHAR, L'9', 1);
+        look();
+        PressKey(grey, VK_DOWN);
+        look();
+        SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+    });
+    EXPECT_EQ(IDOK, Run(IDD_COPIES_SETTING, played));
+
+    const std::vector<std::pair<std::wstring, std::wstring>> expected = {
+        {L"2", L"3"},  // opened
+        {L"3", L"2"},  // one arrow up
+        {L"5", L"0"},  // three more: the range stops at the total
+        {L"5", L"0"},  // 9 typed: put back to the total, colour 0
+        {L"4", L"1"},  // an arrow down from the field's text
+    };
+    EXPECT_EQ(expected, seen);
+    EXPECT_EQ(4, session.grayscaleCopies);
+    EXPECT_EQ(1, session.colorCopies);
+}
+
+// The count every leak check of the Wine tests relies on follows the objects made.
+TEST(GdiObjectCount, FollowsObjectsMadeAndDeleted) {
+    const int before = hostsim::GdiObjectsAlive();
+    const HFONT font =
+        CreateFontW(20, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_ONLY_PRECIS,
+                    CLIP_DEFAULT_PRECIS, PROOF_QUALITY, DEFAULT_PITCH, L"Arial");
+    const HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
+    EXPECT_EQ(before + 2, hostsim::GdiObjectsAlive());
+    DeleteObject(font);
+    DeleteObject(brush);
+    EXPECT_EQ(before, hostsim::GdiObjectsAlive());
+}
+
+using Box = std::array<LONG, 4>;
+
+// The job-monitor settings and About presenters with a session built for the installed
+// TALEN sample printer: Wine's spooler keeps the printer data, the model files lie in the
+// driver folder.
+class InstalledPrinterDialogs : public AdapterDialog {
+  protected:
+    void SetUp() override {
+        AdapterDialog::SetUp();
+        if (HasFatalFailure()) return;
+        model = hostsim::FindModel(L"Talen ColorPrint C5");
+        ASSERT_NE(nullptr, model);
+        std::wstring error;
+        ASSERT_TRUE(hostsim::InstallModel(*model, &error));
+        ASSERT_TRUE(hostsim::StoreLanguageCode(model->printerName, L"EN"));
+        printer = std::make_unique<hostsim::OpenedPrinter>(model->printerName);
+        ASSERT_TRUE(*printer) << "OpenPrinterW error " << GetLastError();
+        ports.registry = &registry;
+        ports.heap = &heap;
+        ports.spooler = &spooler;
+        ports.profiles = &profiles;
+        ports.system = &system;
+        ASSERT_TRUE(profile::CreateReaders(ports, session));
+        session.hostBlock = {printer->get(), reinterpret_cast<const char16_t*>(model->printerName),
+                             nullptr};
+        session.printerHandle = printer->get();
+        profile::InitializeSession(ports, session);
+        ASSERT_EQ(profile::kBrandTalen, session.brand);
+    }
+
+    INT_PTR Play(int templateId, ui::Presenter& presenter, std::function<void(HWND)> user) {
+        PlayedPresenter played(presenter, std::move(user));
+        return Run(templateId, played);
+    }
+
+    const hostsim::ModelSpec* model = nullptr;
+    std::unique_ptr<hostsim::OpenedPrinter> printer;
+    win32::Win32Registry registry;
+    win32::Win32Heap heap;
+    win32::Win32Spooler spooler;
+    win32::Win32ProfileFiles profiles;
+    win32::Win32SystemInfo system;
+    platform::Platform ports;
+    profile::UiSession session{};
+};
+
+// Typed, then one arrow up from the typed number on the real up-down; OK stores both. (The
+// repair of stored values on opening is the hostile printer data test's.)
+TEST_F(InstalledPrinterDialogs, LookoutStoresTheTypedAndSteppedInterval) {
+    ASSERT_EQ(0u, winetest::SetPrinterDword(printer->get(), L"JLook_Enable", 0));
+    ASSERT_EQ(0u, winetest::SetPrinterDword(printer->get(), L"JLook_Timeout", 61));
+    ui::LookoutPresenter lookout(ports, session);
+    const INT_PTR confirmed =
+        Play(ui::DialogTemplate(ports, IDD_LOOKOUT_SETTINGS), lookout, [](HWND dialog) {
+            const HWND field = GetDlgItem(dialog, IDC_LOOKOUT_INTERVAL);
+            EXPECT_EQ(L"5", TextOf(field)) << "61 is out of range";
+            SetFocus(field);
+            SendMessageW(field, EM_SETSEL, 0, -1);
+            for (wchar_t c : {L'4', L'2'}) SendMessageW(field, WM_CHAR, c, 1);
+            SendMessageW(field, WM_KEYDOWN, VK_UP, 1);
+            SendMessageW(field, WM_KEYUP, VK_UP, 0xC0000001);
+            EXPECT_EQ(L"43", TextOf(field));
+            SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        });
+    EXPECT_EQ(IDOK, confirmed);
+    EXPECT_EQ(0, winetest::PrinterDword(printer->get(), L"JLook_Enable"));
+    EXPECT_EQ(43, winetest::PrinterDword(printer->get(), L"JLook_Timeout"));
+}
+
+TEST_F(InstalledPrinterDialogs, AboutTakesTheSamplePicturesSizeAndPaintsIt) {
+    // The sample picture (340 x 180 pixels) as the file holds it, at one point.
+    const std::wstring picturePath = hostsim::DriverFolder3() + L"CVLC5Y.bmp";
+    const win32::UniqueGdiObject bitmap(
+        LoadImageW(nullptr, picturePath.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+    const win32::UniqueMemoryDc memory(CreateCompatibleDC(nullptr));
+    ASSERT_TRUE(bitmap && memory);
+    const HGDIOBJ old = SelectObject(memory.get(), bitmap.get());
+    const COLORREF pictureAt = GetPixel(memory.get(), 30, 150);
+    SelectObject(memory.get(), old);
+
+    ui::AboutPresenter about(ports, session);
+    COLORREF paintedAt = CLR_INVALID;
+    COLORREF belowPicture = CLR_INVALID;
+    const INT_PTR result = Play(IDD_ABOUT, about, [&](HWND dialog) {
+        EXPECT_EQ(L"About Talen ColorPrint C5", TextOf(dialog));
+        RECT client = {};
+        GetClientRect(dialog, &client);
+        EXPECT_EQ((Box{0, 0, 340, 228}),
+                  (Box{client.left, client.top, client.right, client.bottom}));
+        RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        const HDC dc = GetDC(dialog);
+        paintedAt = GetPixel(dc, 30, 150);
+        belowPicture = GetPixel(dc, 5, 220);
+        ReleaseDC(dialog, dc);
+        SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(IDOK, result);
+    EXPECT_EQ(pictureAt, paintedAt) << "the picture at its own place";
+    EXPECT_EQ(RGB(255, 255, 255), belowPicture) << "white below the picture";
+}
+
+TEST_F(InstalledPrinterDialogs, AboutLeavesNoGdiObjectBehind) {
+    // Painted as a brand other than TALEN: the picture and four texts in their own fonts.
+    session.brand = profile::kBrandVantora;
+    const auto open = [&](int* whileOpen) {
+        ui::AboutPresenter about(ports, session);
+        return Play(IDD_ABOUT, about, [&](HWND dialog) {
+            for (int i = 0; i < 3; ++i) {
+                RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+            }
+            if (whileOpen != nullptr) *whileOpen = hostsim::GdiObjectsAlive();
+            SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        });
+    };
+    // The first dialog of the process loads what the system keeps for every later one.
+    ASSERT_EQ(IDOK, open(nullptr));
+    const int before = hostsim::GdiObjectsAlive();
+    int whileOpen = 0;
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(IDOK, open(&whileOpen));
+    EXPECT_GT(before, 0) << "the count is known";
+    EXPECT_EQ(before, hostsim::GdiObjectsAlive()) << "while open: " << whileOpen;
 }
 
 }  // namespace
