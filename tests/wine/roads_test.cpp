@@ -1,11 +1,16 @@
-// The road a user walks through the document settings of the TALEN sample, through the real
-// DLL: the host builds the tree, activates the page, presses the push buttons; a robot on a
-// second thread plays the user of the real modal dialogs; Apply stores the private record.
+// The roads a user walks through the TALEN sample's settings in the real DLL: the host builds
+// the document or printer tree, activates the page and presses the push buttons; a robot on a
+// second thread plays the user of the real modal dialogs; Apply stores what the print path
+// reads. The printer settings' auto-configuration asks the model's SNMP module beside the
+// plug-in, here a stand-in that answers from a file and records what it was asked.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <commctrl.h>
+#include <winspool.h>
 
+#include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -18,6 +23,7 @@
 #include "sheet_host.h"
 #include "tree_host.h"
 #include "ui/dialog_ids.h"
+#include "wine_test_support.h"
 
 namespace {
 
@@ -34,33 +40,31 @@ int EntryWith(HWND dialog, int id, const wchar_t* label) {
     return -1;
 }
 
-class DocumentRoad : public ::testing::Test {
+class TalenRoad : public ::testing::Test {
   protected:
-    void SetUp() override {
+    // Opens the document or printer settings through the plug-in at `dll`; `before` sees the
+    // sheet before it starts.
+    void Open(bool document, const std::wstring& dll = PLUGIN_DLL_NAME,
+              const std::function<void(hostsim::SheetHost&)>& before = {}) {
         model = hostsim::FindModel(L"Talen ColorPrint C5");
         ASSERT_NE(nullptr, model);
         std::wstring error;
         ASSERT_TRUE(hostsim::InstallModel(*model, &error));
         ASSERT_TRUE(hostsim::StoreLanguageCode(model->printerName, L"EN"));
         printer = std::make_unique<hostsim::OpenedPrinter>(model->printerName);
-        // Jobs are kept in the printer's memory (the confidential mode needs storage),
-        // whatever other tests left in the printer's data.
-        DWORD memory = 512;
-        ASSERT_EQ(0u, SetPrinterDataW(printer->get(), const_cast<wchar_t*>(L"CURRENT_MEMORY"),
-                                      REG_DWORD, reinterpret_cast<BYTE*>(&memory), sizeof memory));
-        ASSERT_TRUE(library.Load());
+        ASSERT_TRUE(library.Load(dll.c_str()));
         plugIn = library.CreatePlugIn();
         ASSERT_NE(nullptr, plugIn);
         ASSERT_EQ(host::kSOk, plugIn->PublishDriverInterface(&driver));
-        sheet =
-            std::make_unique<hostsim::SheetHost>(plugIn, printer->get(), model->printerName, true);
-        sheet->publicDevmode().dmCopies = 5;
-        sheet->publicDevmode().dmColor = host::kDmColorColor;
-        sheet->publicDevmode().dmCollate = host::kDmCollateTrue;
+        sheet = std::make_unique<hostsim::SheetHost>(plugIn, printer->get(), model->printerName,
+                                                     document);
+        if (before) before(*sheet);
         ASSERT_EQ(host::kSOk, sheet->Initialise());
-        tree = std::make_unique<hostsim::DocumentTreeHost>(plugIn, *sheet, &uiObject);
+        tree = std::make_unique<hostsim::DocumentTreeHost>(
+            plugIn, *sheet, &uiObject,
+            document ? hostsim::DocumentTreeHost::Kind::kDocument
+                     : hostsim::DocumentTreeHost::Kind::kPrinter);
         ASSERT_EQ(host::kSOk, tree->Build());
-        ASSERT_EQ(1, tree->Callback(host::kCpsuicbReasonSetActive));
     }
     void TearDown() override {
         tree.reset();
@@ -79,8 +83,6 @@ class DocumentRoad : public ::testing::Test {
         tree->PressButton(button, nullptr);
         player.join();
     }
-    std::u16string Text(devmode::Text field) { return devmode::GetText(Record(), field); }
-    const void* Record() { return sheet->record().data(); }
 
     const hostsim::ModelSpec* model = nullptr;
     std::unique_ptr<hostsim::OpenedPrinter> printer;
@@ -90,6 +92,23 @@ class DocumentRoad : public ::testing::Test {
     host::OEMUIOBJ uiObject{};
     std::unique_ptr<hostsim::SheetHost> sheet;
     std::unique_ptr<hostsim::DocumentTreeHost> tree;
+};
+
+// The document settings of a job of five collated colour copies, kept in the printer's memory
+// (the confidential mode needs storage), whatever other tests left in the printer's data.
+class DocumentRoad : public TalenRoad {
+  protected:
+    void SetUp() override {
+        Open(true, PLUGIN_DLL_NAME, [this](hostsim::SheetHost& unstarted) {
+            ASSERT_EQ(0u, winetest::SetPrinterDword(printer->get(), L"CURRENT_MEMORY", 512));
+            unstarted.publicDevmode().dmCopies = 5;
+            unstarted.publicDevmode().dmColor = host::kDmColorColor;
+            unstarted.publicDevmode().dmCollate = host::kDmCollateTrue;
+        });
+        ASSERT_EQ(1, tree->Callback(host::kCpsuicbReasonSetActive));
+    }
+    std::u16string Text(devmode::Text field) { return devmode::GetText(Record(), field); }
+    const void* Record() { return sheet->record().data(); }
 };
 
 TEST_F(DocumentRoad, AConfidentialJobWithAPasscode) {
@@ -238,6 +257,98 @@ TEST_F(DocumentRoad, TheCopiesSplitAndTheWarningWhenTheCopiesChange) {
     EXPECT_EQ(3, copies->Sel);
     EXPECT_EQ(0, devmode::Get(Record(), devmode::kGrayscaleCopies));
     EXPECT_EQ(3, devmode::Get(Record(), devmode::kColorCopies));
+}
+
+// --- The printer settings -------------------------------------------------------------------
+
+// The folder of the plug-in copy that has the stand-in SNMP module beside it.
+const wchar_t kFolder[] = L"snmptest\\";
+
+// The printer settings through that copy, the stand-in answering `answers`; none of the
+// printer data that auto-configuration or Job Accounting write is there before.
+class PrinterRoad : public TalenRoad {
+  protected:
+    void Open(const std::string& answers) {
+        for (const wchar_t* name :
+             {L"HDD_SETTING", L"CURRENT_MEMORY", L"JOBACCOUNT_ID", L"JOBACCOUNT_PW"}) {
+            winetest::RemovePrinterData(L"Talen ColorPrint C5", name);
+        }
+        DeleteFileW((std::wstring(kFolder) + L"CVLN.asked").c_str());
+        std::ofstream(std::string("snmptest\\CVLN.answers"), std::ios::binary) << answers;
+        TalenRoad::Open(false, std::wstring(kFolder) + PLUGIN_DLL_NAME);
+    }
+    void TearDown() override {
+        TalenRoad::TearDown();
+        DeleteFileW((std::wstring(kFolder) + L"CVLN.answers").c_str());
+    }
+    std::string Asked() { return winetest::FileBytes(std::wstring(kFolder) + L"CVLN.asked"); }
+};
+
+TEST_F(PrinterRoad, TheModuleBesideThePlugInConfiguresTheInstalledOptions) {
+    // Trays 2 and 3 (code 3), duplex unit, hard disk, the second finisher, 256 MB.
+    Open("[Answer]\r\nResult=1\r\n4=3\r\n6=1\r\n8=1\r\n16=2\r\n22=256\r\n");
+    // The model asks for trays, hard disk, duplex, finisher, memory and output bin (mask
+    // 807), with model code 5; everything else stays "not asked".
+    const std::string asked = Asked();
+    EXPECT_NE(std::string::npos, asked.find("port=FILE:")) << asked;
+    EXPECT_NE(std::string::npos,
+              asked.find("block=FFFFFFFF000000000000FFFFFFFFFFFF0000FFFFFF0500000000FFFFFFFFFFFF"))
+        << asked;
+    EXPECT_NE(std::string::npos, asked.find("flag=1")) << asked;
+
+    EXPECT_EQ(1, tree->Item("Option1")->Sel);
+    EXPECT_EQ(1, tree->Item("Option5")->Sel);
+    EXPECT_EQ(0, tree->Item("Option6")->Sel);
+    EXPECT_EQ(1, tree->Item("Option2")->Sel);
+    EXPECT_EQ(1, tree->Item("Option4")->Sel);
+    EXPECT_EQ(2, tree->Item("Finisher")->Sel);
+    EXPECT_EQ(L"256 MB", hostsim::DocumentTreeHost::OptionText(*tree->Item("InstalledMemory")));
+    EXPECT_EQ(1, winetest::PrinterDword(printer->get(), L"HDD_SETTING"));
+    EXPECT_EQ(256, winetest::PrinterDword(printer->get(), L"CURRENT_MEMORY"));
+    EXPECT_GT(driver.updateCalls(), 6) << "every change is told to the host";
+}
+
+// The stored Job Accounting text as the print path reads it: no terminator.
+std::wstring StoredText(HANDLE printer, const wchar_t* name) {
+    wchar_t text[40] = {};
+    DWORD type = 0, needed = 0;
+    if (GetPrinterDataW(printer, const_cast<wchar_t*>(name), &type, reinterpret_cast<BYTE*>(text),
+                        sizeof text - sizeof(wchar_t), &needed) != 0) {
+        return L"<missing>";
+    }
+    // Wine keeps the terminator that follows the data in the caller's buffer; Windows stores
+    // exactly the bytes given.
+    std::wstring stored(text, needed / sizeof(wchar_t));
+    while (!stored.empty() && stored.back() == L'\0') stored.pop_back();
+    return stored;
+}
+
+TEST_F(PrinterRoad, JobAccountingCredentialsReachThePrinterDataOnApply) {
+    Open("[Answer]\r\nResult=0\r\n");
+    EXPECT_EQ(1, tree->Callback(host::kCpsuicbReasonSetActive));
+    Press(0, [&](hostsim::DialogRobot& robot) {
+        HWND dialog = robot.Wait(nullptr);
+        ASSERT_NE(nullptr, dialog);
+        hostsim::DialogRobot::SetText(dialog, IDC_ACCOUNT_USER_ID, L"");
+        hostsim::DialogRobot::Type(dialog, IDC_ACCOUNT_USER_ID, L"acct 7");  // no blank
+        hostsim::DialogRobot::SetText(dialog, IDC_ACCOUNT_PASSWORD, L"");
+        hostsim::DialogRobot::SetText(dialog, IDC_ACCOUNT_CONFIRM, L"");
+        hostsim::DialogRobot::Type(dialog, IDC_ACCOUNT_PASSWORD, L"s3cret!x");
+        hostsim::DialogRobot::Type(dialog, IDC_ACCOUNT_CONFIRM, L"s3cret!x");
+        hostsim::DialogRobot::Click(dialog, IDOK);
+    });
+    EXPECT_EQ(1, tree->Callback(host::kCpsuicbReasonApplyNow));
+    EXPECT_EQ(L"acct7", StoredText(printer->get(), L"JOBACCOUNT_ID"));
+    EXPECT_EQ(L"s3cret!x", StoredText(printer->get(), L"JOBACCOUNT_PW"));
+}
+
+TEST_F(PrinterRoad, AFailedRequestChangesNothing) {
+    Open("[Answer]\r\nResult=0\r\n4=4\r\n8=1\r\n22=512\r\n");
+    EXPECT_FALSE(Asked().empty()) << "the module was asked";
+    EXPECT_EQ(0, tree->Item("Option1")->Sel);
+    EXPECT_EQ(0, tree->Item("Option4")->Sel);
+    EXPECT_EQ(-1, winetest::PrinterDword(printer->get(), L"HDD_SETTING"));
+    EXPECT_EQ(0, driver.updateCalls());
 }
 
 }  // namespace
