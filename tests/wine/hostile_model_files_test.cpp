@@ -16,6 +16,7 @@
 #include "plugin_host.h"
 #include "sheet_host.h"
 #include "tree_host.h"
+#include "wine_test_support.h"
 
 namespace {
 
@@ -27,21 +28,7 @@ const wchar_t* const kSampleFiles[] = {L"CVLC5.PPD",   L"CVLC5u.INI",  L"CVLC5.V
                                        L"CVLC5.hin",   L"CVLC5EN.DAT", L"CVLC5GR.DAT",
                                        L"CVLC5JP.DAT", L"CVLC5l.bmp",  L"CVLC5Y.bmp"};
 
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
-
-std::string ReadSample(const std::wstring& name) {
-    std::string bytes;
-    HANDLE file = CreateFileW((hostsim::ModelsFolder() + L"\\" + name).c_str(), GENERIC_READ,
-                              FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read != 0) {
-        bytes.append(buffer, read);
-    }
-    CloseHandle(file);
-    return bytes;
-}
+using winetest::Narrow;
 
 void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
     for (std::size_t at = text.find(from); at != std::string::npos;
@@ -176,7 +163,7 @@ class HostileModelFiles : public ::testing::Test {
             std::wstring name = sample;
             name.replace(0, 5, base);
             if (drop && IsText(name)) continue;
-            std::string bytes = ReadSample(sample);
+            std::string bytes = winetest::FileBytes(hostsim::ModelsFolder() + L"\\" + sample);
             ASSERT_FALSE(bytes.empty()) << Narrow(sample);
             if (name == base + L"u.INI") {
                 ReplaceAll(bytes, "OEMPrefix=CVLC5", "OEMPrefix=" + Narrow(base));

@@ -26,36 +26,23 @@ const std::wstring kMonitorKey =
     L"SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\Standard TCP/IP Port";
 constexpr wchar_t kPrinterName[] = L"Cvl Address Test";
 
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
-
-void DeleteTestPrinter() {
-    PRINTER_DEFAULTSW access = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-    HANDLE printer = nullptr;
-    if (!OpenPrinterW(const_cast<wchar_t*>(kPrinterName), &printer, &access)) return;
-    DeletePrinter(printer);
-    ClosePrinter(printer);
-}
-
 // The test printer, on the TALEN sample's driver, and the port keys a test writes; all of
 // it is removed afterwards, the monitor's key too when it was not there before.
 class PrinterAddress : public ::testing::Test {
   protected:
     void SetUp() override {
-        const hostsim::ModelSpec* model = hostsim::FindModel(L"Talen ColorPrint C5");
+        model = hostsim::FindModel(L"Talen ColorPrint C5");
         ASSERT_NE(nullptr, model);
-        std::wstring error;
-        ASSERT_TRUE(hostsim::InstallModel(*model, &error)) << Narrow(error);
-        driverName = model->driverName;
         HKEY probe = nullptr;
         monitorExisted = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kMonitorKey.c_str(), 0, KEY_READ,
                                        &probe) == ERROR_SUCCESS;
         if (probe != nullptr) RegCloseKey(probe);
-        DeleteTestPrinter();  // left behind by a run that died
+        hostsim::RemovePrinter(kPrinterName);  // left behind by a run that died
     }
 
     void TearDown() override {
         printer.reset();
-        DeleteTestPrinter();
+        hostsim::RemovePrinter(kPrinterName);
         for (const std::wstring& port : portKeys) {
             RegDeleteKeyW(HKEY_LOCAL_MACHINE, (kMonitorKey + L"\\Ports\\" + port).c_str());
         }
@@ -64,17 +51,11 @@ class PrinterAddress : public ::testing::Test {
 
     // Opens the printer, added on `port`; false when the spooler refuses it.
     bool AddPrinterOn(const wchar_t* port) {
-        PRINTER_INFO_2W info = {};
-        info.pPrinterName = const_cast<wchar_t*>(kPrinterName);
-        info.pPortName = const_cast<wchar_t*>(port);
-        info.pDriverName = const_cast<wchar_t*>(driverName.c_str());
-        info.pPrintProcessor = const_cast<wchar_t*>(L"winprint");
-        info.pDatatype = const_cast<wchar_t*>(L"RAW");
-        info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
-        HANDLE added = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
-        if (added != nullptr) ClosePrinter(added);
+        std::wstring error;
+        const hostsim::ModelSpec onPort = {kPrinterName, model->driverName, model->dataFile, port};
+        const bool added = hostsim::InstallModel(onPort, &error);
         printer = std::make_unique<hostsim::OpenedPrinter>(kPrinterName);
-        return added != nullptr && *printer;
+        return added && *printer;
     }
 
     // Writes a value of the port's key, `bytes` long (the text and its terminator by default).
@@ -102,7 +83,7 @@ class PrinterAddress : public ::testing::Test {
     }
 
     win32::Win32Platform platform;
-    std::wstring driverName;
+    const hostsim::ModelSpec* model = nullptr;
     std::unique_ptr<hostsim::OpenedPrinter> printer;
     std::vector<std::wstring> portKeys;
     bool monitorExisted = false;

@@ -13,41 +13,20 @@
 #include "model_install.h"
 #include "plugin_host.h"
 #include "sheet_host.h"
+#include "wine_test_support.h"
 
 namespace {
 
 constexpr wchar_t kPrinterName[] = L"Cvl Trouble Test";
 constexpr wchar_t kBrowserKey[] = L"Software\\Wine\\WineBrowser";
 
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+using winetest::Narrow;
 
 // The folder of the build's capture files, as Windows names it (Wine shows "/" as Z:).
 std::wstring CaptureFolder() {
     std::wstring folder = L"Z:" CAPTURE_DIR;
     for (wchar_t& c : folder) c = c == L'/' ? L'\\' : c;
     return folder;
-}
-
-std::string ReadAll(const std::wstring& path) {
-    std::string text;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return text;
-    char buffer[1024];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read != 0) {
-        text.append(buffer, read);
-    }
-    CloseHandle(file);
-    return text;
-}
-
-void DeletePrinterNamed(const wchar_t* name) {
-    PRINTER_DEFAULTSW access = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-    HANDLE printer = nullptr;
-    if (!OpenPrinterW(const_cast<wchar_t*>(name), &printer, &access)) return;
-    DeletePrinter(printer);
-    ClosePrinter(printer);
 }
 
 // A printer of the TALEN driver on a port at 10.1.2.3 whose jobs land in a file, and Wine's
@@ -62,17 +41,10 @@ class TroublePage : public ::testing::Test {
         port = std::make_unique<hostsim::CapturedPort>(L"CVL_TROUBLE", L"10.1.2.3",
                                                        CaptureFolder() + L"\\diagnostic.prn");
         ASSERT_EQ(L"", port->error()) << Narrow(port->error());
-        DeletePrinterNamed(kPrinterName);
-        PRINTER_INFO_2W info = {};
-        info.pPrinterName = const_cast<wchar_t*>(kPrinterName);
-        info.pPortName = const_cast<wchar_t*>(L"CVL_TROUBLE");
-        info.pDriverName = const_cast<wchar_t*>(model->driverName);
-        info.pPrintProcessor = const_cast<wchar_t*>(L"winprint");
-        info.pDatatype = const_cast<wchar_t*>(L"RAW");
-        info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
-        HANDLE added = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
-        ASSERT_NE(nullptr, added) << "error " << GetLastError();
-        ClosePrinter(added);
+        hostsim::RemovePrinter(kPrinterName);
+        const hostsim::ModelSpec onPort = {kPrinterName, model->driverName, model->dataFile,
+                                           L"CVL_TROUBLE"};
+        ASSERT_TRUE(hostsim::InstallModel(onPort, &error)) << Narrow(error);
         ASSERT_TRUE(hostsim::StoreLanguageCode(kPrinterName, L"EN"));
         printer = std::make_unique<hostsim::OpenedPrinter>(kPrinterName);
         ASSERT_TRUE(*printer);
@@ -91,14 +63,14 @@ class TroublePage : public ::testing::Test {
     void TearDown() override {
         if (plugIn != nullptr) plugIn->Release();
         printer.reset();
-        DeletePrinterNamed(kPrinterName);
+        hostsim::RemovePrinter(kPrinterName);
         RegDeleteKeyValueW(HKEY_CURRENT_USER, kBrowserKey, L"Browsers");
         port.reset();
     }
     // What the browser was asked to open, once it has been started (it runs on its own).
     std::string BrowserAddresses() {
         for (int i = 0; i < 500; ++i) {
-            const std::string log = ReadAll(browserLog);
+            const std::string log = winetest::FileBytes(browserLog);
             if (!log.empty()) return log;
             Sleep(20);
         }

@@ -1,21 +1,16 @@
 // The shipped SNMP module against real agents (net-snmp's snmpd on loopback, started by
-// with-agents.sh): through the real plug-in's printer tree, and called directly for the
-// failures. Runs in bin\, where CVLN.DLL lies beside CVLU.DLL.
+// with-agents.sh), called as the plug-in calls it; the whole road through the printer
+// properties is the spooler road's. Runs in bin\, where CVLN.DLL lies beside CVLU.DLL.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <winspool.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <string>
 
 #include "model_install.h"
-#include "plugin_host.h"
-#include "sheet_host.h"
 #include "snmp_module_host.h"
-#include "tree_host.h"
 
 namespace {
 
@@ -26,15 +21,6 @@ constexpr std::uint32_t kAskAll = 0x001 | 0x002 | 0x004 | 0x020 | 0x100 | 0x200;
 unsigned AgentPort(const char* variable) {
     const char* text = std::getenv(variable);
     return text != nullptr ? static_cast<unsigned>(std::strtoul(text, nullptr, 10)) : 0;
-}
-
-long PrinterDword(HANDLE printer, const wchar_t* name) {
-    DWORD type = 0, value = 0, needed = 0;
-    if (GetPrinterDataW(printer, const_cast<wchar_t*>(name), &type, reinterpret_cast<BYTE*>(&value),
-                        sizeof value, &needed) != 0) {
-        return -1;
-    }
-    return static_cast<long>(value);
 }
 
 class SnmpAgent : public ::testing::Test {
@@ -64,44 +50,6 @@ class SnmpAgent : public ::testing::Test {
         return result;
     }
 };
-
-TEST_F(SnmpAgent, ThePrinterTreeTakesTheInstalledOptionsFromThePrinter) {
-    ASSERT_TRUE(hostsim::WriteSnmpSettings(kSettings, AgentPort("CVL_SNMP_PRINTER_PORT")));
-    const hostsim::ModelSpec& model = hostsim::NetworkPrinter();
-    hostsim::OpenedPrinter printer(model.printerName);
-    ASSERT_TRUE(printer);
-    for (const wchar_t* name : {L"HDD_SETTING", L"CURRENT_MEMORY"}) {
-        const DWORD zero = 0;
-        SetPrinterDataW(printer.get(), const_cast<wchar_t*>(name), REG_DWORD,
-                        reinterpret_cast<BYTE*>(const_cast<DWORD*>(&zero)), sizeof zero);
-    }
-    hostsim::PluginLibrary library;
-    ASSERT_TRUE(library.Load());
-    host::IPrintOemUI* plugIn = library.CreatePlugIn();
-    ASSERT_NE(nullptr, plugIn);
-    hostsim::HostDriverUI driver;
-    plugIn->PublishDriverInterface(&driver);
-    {
-        hostsim::SheetHost sheet(plugIn, printer.get(), model.printerName, false);
-        ASSERT_EQ(host::kSOk, sheet.Initialise());
-        host::OEMUIOBJ uiObject = {};
-        hostsim::DocumentTreeHost tree(plugIn, sheet, &uiObject,
-                                       hostsim::DocumentTreeHost::Kind::kPrinter);
-        ASSERT_EQ(host::kSOk, tree.Build());
-        EXPECT_EQ(1, tree.Item("Option1")->Sel) << "tray 2";
-        EXPECT_EQ(1, tree.Item("Option5")->Sel) << "tray 3";
-        EXPECT_EQ(0, tree.Item("Option6")->Sel) << "tray 4";
-        EXPECT_EQ(1, tree.Item("Option2")->Sel) << "duplex unit";
-        EXPECT_EQ(1, tree.Item("Option4")->Sel) << "hard disk";
-        EXPECT_EQ(1, tree.Item("Finisher")->Sel);
-        EXPECT_EQ(1, tree.Item("OptOutputBin")->Sel);
-        EXPECT_EQ(L"256 MB", hostsim::DocumentTreeHost::OptionText(*tree.Item("InstalledMemory")));
-        EXPECT_EQ(1, PrinterDword(printer.get(), L"HDD_SETTING"));
-        EXPECT_EQ(256, PrinterDword(printer.get(), L"CURRENT_MEMORY"));
-        sheet.Destroy();
-    }
-    plugIn->Release();
-}
 
 TEST_F(SnmpAgent, AnAgentOfSnmpV1OnlyAndOneWithoutThePrinterMibAnswerWhatTheyHave) {
     // The v2c requests go unanswered (300 ms each), then SNMPv1 reads everything.

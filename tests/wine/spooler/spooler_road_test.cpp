@@ -15,32 +15,19 @@
 #include <string>
 #include <vector>
 
-#include "devmode/oem_devmode.h"
+#include "../wine_test_support.h"
 #include "driver_plugin.h"
 #include "driver_ui.h"
 #include "job_devmode.h"
 #include "model_install.h"
-#include "platform/win32/owners.h"
 #include "snmp_module_host.h"
 #include "spooler_road.h"
 
 namespace {
 
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
-
-long PrinterDword(HANDLE printer, const wchar_t* name) {
-    DWORD type = 0, value = 0, needed = 0;
-    if (GetPrinterDataW(printer, const_cast<wchar_t*>(name), &type, reinterpret_cast<BYTE*>(&value),
-                        sizeof value, &needed) != ERROR_SUCCESS) {
-        return -1;
-    }
-    return static_cast<long>(value);
-}
-
-void SetPrinterDword(HANDLE printer, const wchar_t* name, DWORD value) {
-    SetPrinterDataW(printer, const_cast<wchar_t*>(name), REG_DWORD, reinterpret_cast<BYTE*>(&value),
-                    sizeof value);
-}
+using winetest::Narrow;
+using winetest::PrinterDword;
+using winetest::SetPrinterDword;
 
 // A DEVMODE of the public part only, as a program without the driver makes one.
 std::vector<unsigned char> PublicOnly() {
@@ -164,46 +151,6 @@ TEST_F(SpoolerRoad, CancelLeavesTheCallersBufferAlone) {
     ASSERT_TRUE(seen.holdDialog);
     ASSERT_FALSE(out.empty());
     EXPECT_EQ(std::vector<unsigned char>(out.size(), 0xCC), out);
-}
-
-TEST_F(SpoolerRoad, ConvertDevModeAnswersSizeDefaultAndConversion) {
-    // Wine's spooler never calls DrvConvertDevMode: the entry point is called as the
-    // platform's spooler calls it, from the configuration file the driver names.
-    DWORD needed = 0;
-    GetPrinterDriverW(printer->get(), nullptr, 2, nullptr, 0, &needed);
-    std::vector<BYTE> driver(needed);
-    ASSERT_TRUE(GetPrinterDriverW(printer->get(), nullptr, 2, driver.data(), needed, &needed));
-    win32::UniqueModule config(
-        LoadLibraryW(reinterpret_cast<DRIVER_INFO_2W*>(driver.data())->pConfigFile));
-    using Convert = BOOL(WINAPI*)(LPWSTR, DEVMODEW*, DEVMODEW*, LONG*, DWORD);
-    auto convert = reinterpret_cast<Convert>(
-        reinterpret_cast<void*>(GetProcAddress(config.get(), "DrvConvertDevMode")));
-    ASSERT_NE(nullptr, convert);
-
-    std::vector<unsigned char> out(3000, 0xCC);
-    LONG size = 100;
-    SetLastError(0);
-    EXPECT_FALSE(convert(Name(), nullptr, reinterpret_cast<DEVMODEW*>(out.data()), &size,
-                         hostsim::kCdmDriverDefault));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());
-    ASSERT_EQ(2640, size);
-    EXPECT_EQ(0xCC, out[0]) << "nothing written into a short buffer";
-    ASSERT_TRUE(convert(Name(), nullptr, reinterpret_cast<DEVMODEW*>(out.data()), &size,
-                        hostsim::kCdmDriverDefault));
-    out.resize(static_cast<std::size_t>(size));
-    EXPECT_EQ(0, hostsim::ViewRecord(out).printMode);
-
-    // A DEVMODE of this driver converts with its record; the result is a whole DEVMODE.
-    std::vector<unsigned char> in = out;
-    auto* record = const_cast<unsigned char*>(
-        hostsim::JobDevmode::RecordOf(reinterpret_cast<DEVMODEW*>(in.data()), devmode::kSize));
-    ASSERT_NE(nullptr, record);
-    devmode::SetText(record, devmode::kUserId, u"jdoe");
-    std::vector<unsigned char> converted(in.size(), 0xCC);
-    ASSERT_TRUE(convert(Name(), reinterpret_cast<DEVMODEW*>(in.data()),
-                        reinterpret_cast<DEVMODEW*>(converted.data()), &size,
-                        hostsim::kCdmConvert));
-    EXPECT_EQ(L"jdoe", hostsim::ViewRecord(converted).userId);
 }
 
 TEST(SpoolerRoadPrinter, PrinterPropertiesShowTheInstalledOptionsTheAgentReports) {
