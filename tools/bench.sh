@@ -9,12 +9,24 @@
 #  3. What one of each costs in the plug-in's own system calls, counted from Wine's relay
 #     trace of a run with one of each: profile-file reads, the platform's profile calls,
 #     looks at file stamps, spooler, registry and module-loading calls, heap allocations.
-# Usage: tools/bench.sh [openings] [x64|x86]   (default 200 openings, 2000 DevMode operations)
+# Usage: tools/bench.sh [openings] [x64|x86] [warm|idle]
+#   (default 200 openings, 2000 DevMode operations, warm)
+# warm: while Wine measures, one busy loop at the lowest priority per core keeps the
+# virtual CPUs from idling. Under Wine nearly every system call is a round trip to the
+# wineserver process, and on a virtual machine whose other CPUs sleep each round trip
+# also pays their wake-up: measured here, the same opening took three times as long on an
+# otherwise idle machine as beside such a loop. The loops yield to any other work at once.
+# idle: without the loops, as the machine is.
 set -eu
 cd "$(dirname "$0")/.."
 top=$PWD
 openings=${1:-200}
 arch=${2:-x64}
+cpus=${3:-warm}
+case "$arch/$cpus" in
+    x64/warm | x64/idle | x86/warm | x86/idle) ;;
+    *) echo "usage: tools/bench.sh [openings] [x64|x86] [warm|idle]" >&2; exit 2 ;;
+esac
 build=build/windows-$arch
 cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DPLUGIN_SANITIZE=OFF > /dev/null
 cmake --build build/bench -j 2 --target devmode_bench > /dev/null
@@ -27,9 +39,17 @@ cmake --build --preset "windows-$arch" -j 2 \
 tools/wine-server.sh start "$build"
 cd "$build/bin"
 times=$(mktemp) calls=$(mktemp)
-trap 'rm -f "$times" "$calls"; "$top/tools/wine-server.sh" stop "$build"' EXIT
+spinners=()
+trap 'rm -f "$times" "$calls"; [ ${#spinners[@]} -eq 0 ] || kill "${spinners[@]}" 2>/dev/null
+      "$top/tools/wine-server.sh" stop "$build"' EXIT
+if [ "$cpus" = warm ]; then
+    for _ in $(seq "$(nproc)"); do
+        nice -n 19 sh -c 'while :; do :; done' &
+        spinners+=($!)
+    done
+fi
 echo
-echo "== Wine ($(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg))"
+echo "== Wine ($(nproc) cores, $cpus; load $(cut -d' ' -f1-3 /proc/loadavg))"
 ../wine-run.sh host_simulator.exe bench "$openings" | grep -v '^  Dll\|^Loaded' | tee "$times"
 
 echo
