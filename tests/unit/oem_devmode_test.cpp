@@ -321,6 +321,11 @@ TEST_F(DevModeTest, ConvertRecordTooShortForItsSettings) {
     EXPECT_EQ(0, Get(out.data(), kResolution));
     EXPECT_EQ(kSignature, Get(out.data(), kDwSignature));
     ExpectUnwrittenBytesKept(out);
+
+    // One that ends right after its last setting is whole.
+    Set(in.data(), kDwSize, static_cast<std::uint32_t>(kUsedBytes));
+    Run(host::kOemDmConvert, in.data(), out.data());
+    ExpectSameSettings(in.data(), out.data());
 }
 
 TEST_F(DevModeTest, MergeResetsHoldItemValueAndHeader) {
