@@ -40,8 +40,9 @@ IniDocument Doc(std::string_view bytes) { return IniDocument(DecodeProfileBytes(
 // platform itself under Wine (the profile differential test); these cases are the ones a
 // change of the reader most easily breaks.
 TEST(IniDecoding, ByteOrderMarksCodePage1252AndMalformedUtf8) {
-    EXPECT_EQ(u"[\u65E5]\nA", DecodeProfileBytes("\xFF\xFE[\x00\xE5\x65]\x00\n\x00\x41"sv))
-        << "UTF-16LE, an odd last byte a unit of its own";
+    EXPECT_EQ(u"[\u65E5]\nA",
+              DecodeProfileBytes("\xFF\xFE[\x00\xE5\x65]\x00\n\x00\x41\x42"sv.substr(0, 11)))
+        << "UTF-16LE, an odd last byte a unit of its own, the byte after the data unread";
     EXPECT_EQ(u"ab", DecodeProfileBytes("\xFE\xFF\x00\x61\x00\x62"sv));
     EXPECT_EQ(u"\u20AC\u0081\u00FF\u00EF\u00BB", DecodeProfileBytes("\x80\x81\xFF\xEF\xBB"))
         << "code page 1252, whose holes keep their C1 values";
@@ -58,6 +59,8 @@ TEST(IniDecoding, ByteOrderMarksCodePage1252AndMalformedUtf8) {
     for (const auto& [bytes, text] : utf8) {
         EXPECT_EQ(text, DecodeProfileBytes(std::string("\xEF\xBB\xBF") + bytes)) << bytes;
     }
+    EXPECT_EQ(u"\uFFFD", DecodeProfileBytes("\xEF\xBB\xBF\xE3\x81\x82"sv.substr(0, 5)))
+        << "the byte after the data is never read";
 }
 
 TEST(IniNames, CaseRepeatsHeadersAndNulls) {

@@ -242,6 +242,7 @@ TEST(ProfileCache, KeepsTheMostRecentlyUsedFilesWithinItsBounds) {
     files.Put(u"a.ini", text(u"a"));
     files.clock += 1000;
     EXPECT_EQ(u"a", ask(tight, u"a.ini")) << "a changed file is read again";
+    EXPECT_EQ(2 * each, tight.BytesKept()) << "its new version counted instead of the old one";
 }
 
 // Files of ten megabytes made to cost memory (long texts, which take twice their bytes

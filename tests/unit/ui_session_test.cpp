@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 
@@ -92,6 +93,12 @@ TEST_F(SessionTest, NoDriverInformationBindsNoFile) {
     EXPECT_EQ(0, profiles.reads()) << "no file is bound, so nothing is read";
     EXPECT_EQ(std::u16string_view(u"OEMPrefix"), session.filePrefix);
     EXPECT_EQ(5, fake.spooler.driverQueries) << "at most five tries";
+
+    // A model file name that does not fit is not cut to another file's name.
+    fake.spooler.driverMissing = false;
+    fake.spooler.dataFile = u"C:\\" + std::u16string(252, u'A') + u".PPD";
+    Build();
+    EXPECT_EQ(std::u16string_view(), session.profileReader->path());
 }
 
 TEST_F(SessionTest, LanguageDependentTextFileUsesTheStoredCode) {
@@ -114,6 +121,19 @@ TEST_F(SessionTest, LanguageDependentTextFileUsesTheStoredCode) {
     Build();
     EXPECT_EQ(std::u16string_view(u"C:\\Drivers\\3\\CVLC5JP.DAT"), session.textReader->path());
     EXPECT_EQ(platform::kKeyRead, fake.registry.lastAccess) << "read access is enough";
+
+    // An empty stored code is none: the user's language replaces it.
+    fake.registry.refuseWrite = false;
+    fake.registry.SetString(u"Software\\Corvel\\Talen C5", u"DrvCntCode", u"");
+    Build();
+    EXPECT_EQ(std::u16string_view(u"C:\\Drivers\\3\\CVLC5GR.DAT"), session.textReader->path());
+
+    // A name too long for its key never reads another printer's key, the one of its cut name.
+    const std::u16string longName(300, u'n');
+    fake.registry.SetString(u"Software\\Corvel\\" + longName.substr(0, 243), u"DrvCntCode", u"JP");
+    char16_t code[profile::kNameUnits];
+    profile::PrinterLanguageCode(Ports(), longName.c_str(), code);
+    EXPECT_EQ(std::u16string_view(u"GR"), code);
 }
 
 TEST_F(SessionTest, PrinterDataIsBoundedByItsField) {
@@ -238,6 +258,23 @@ TEST(ProfileReaderTest, AbsentMarkerAndFallbacks) {
     EXPECT_EQ(std::u16string_view(u"Fal"), small);
     reader.SetDialogSection(nullptr);
     EXPECT_EQ(std::u16string_view(), reader.section()) << "reads go to Common";
+
+    // A port that claims more characters than the buffer holds is cut to the buffer.
+    struct Overclaiming final : platform::ProfileFiles {
+        std::uint32_t GetInt(std::u16string_view, std::u16string_view, std::int32_t,
+                             std::u16string_view) override {
+            return 0;
+        }
+        std::uint32_t GetString(std::u16string_view, std::u16string_view, std::u16string_view,
+                                char16_t* buffer, std::uint32_t units,
+                                std::u16string_view) override {
+            std::fill_n(buffer, units, u'x');
+            return units + 8;
+        }
+    } overclaiming;
+    profile::ProfileReader bad(&overclaiming, u"P.INI");
+    EXPECT_EQ(3u, bad.ReadString(u"Key", small, 4, nullptr));
+    EXPECT_EQ(std::u16string_view(u"xxx"), small);
     reader.SetSection(std::u16string(400, u's').c_str());
     EXPECT_EQ(259u, reader.section().size());
 }
