@@ -105,6 +105,10 @@ TEST_F(PlugInTest, GetInfoAndQueryColorProfileWriteWithinTheBuffer) {
     EXPECT_EQ(122u, fakes.lastError.Get()) << "no buffer";
     EXPECT_EQ(host::kSOk, object->GetInfo(1, buffer, 8, &needed));
     EXPECT_EQ(0xCC, buffer[4]) << "only four bytes are written";
+    buffer[0] = 0xCC;
+    EXPECT_EQ(host::kEFail, object->GetInfo(1, buffer, 3, &needed));
+    EXPECT_EQ(4u, needed);
+    EXPECT_EQ(0xCC, buffer[0]) << "three bytes are too few";
 
     std::memset(buffer, 0xCC, sizeof buffer);
     host::ULONG size = 32;
@@ -112,6 +116,12 @@ TEST_F(PlugInTest, GetInfoAndQueryColorProfileWriteWithinTheBuffer) {
     EXPECT_EQ(host::kSOk, object->QueryColorProfile(nullptr, nullptr, nullptr, nullptr, 0, buffer,
                                                     &size, &flags));
     EXPECT_EQ(0xCC, buffer[30]) << "30 bytes written although 32 are reported";
+    size = 31;
+    buffer[0] = 0xCC;
+    EXPECT_EQ(host::kEFail, object->QueryColorProfile(nullptr, nullptr, nullptr, nullptr, 0, buffer,
+                                                      &size, &flags));
+    EXPECT_EQ(32u, size) << "a buffer one byte short is told the size";
+    EXPECT_EQ(0xCC, buffer[0]) << "and left alone";
     object->Release();
 }
 

@@ -69,13 +69,14 @@ class Printers final : public platform::Spooler {
         ++nameQueries;
         std::lock_guard<std::mutex> lock(mutex_);
         const auto it = handles_.find(printer);
-        if (it == handles_.end()) return 6;  // ERROR_INVALID_HANDLE
+        if (it == handles_.end() || nameless) return 6;  // ERROR_INVALID_HANDLE
         *name = it->second;
         return 0;
     }
 
     std::atomic<int> driverQueries{0}, directoryQueries{0}, dataReads{0}, portQueries{0},
         nameQueries{0};
+    std::atomic<bool> nameless{false};  // no handle can be named
 
   private:
     fakes::FakeSpooler& Of(void* handle) { return *printers_.at(handles_.at(handle)); }
@@ -196,6 +197,12 @@ TEST_F(MemoTest, PrinterDataIsAskedAgainAfterAWriteThroughTheMemo) {
     ASSERT_EQ(0u, memo.WritePrinterData(kFirst, u"HDD_SETTING", platform::kRegDword, &one, 4));
     EXPECT_EQ(1u, Dword(kFirst, u"HDD_SETTING"));
     EXPECT_EQ(reads + 1, printers.dataReads.load());
+    // A write through a handle that cannot be named may be to any printer.
+    printers.nameless = true;
+    std::uint32_t two = 2;
+    ASSERT_EQ(0u, memo.WritePrinterData(kFirst, u"HDD_SETTING", platform::kRegDword, &two, 4));
+    printers.nameless = false;
+    EXPECT_EQ(2u, Dword(kFirst, u"HDD_SETTING"));
 
     // Another buffer size is another question, as the spooler answers it differently.
     talen->SetString(u"JOBACCOUNT_ID", u"a-rather-long-account-identifier");
@@ -213,7 +220,7 @@ TEST_F(MemoTest, PrinterDataIsAskedAgainAfterAWriteThroughTheMemo) {
 
     // A change made elsewhere (another process) shows once the window has passed.
     talen->SetDword(u"HDD_SETTING", 7);
-    EXPECT_EQ(1u, Dword(kFirst, u"HDD_SETTING"));
+    EXPECT_EQ(2u, Dword(kFirst, u"HDD_SETTING"));
     clock += 500;
     EXPECT_EQ(7u, Dword(kFirst, u"HDD_SETTING"));
 
