@@ -98,6 +98,9 @@ TEST(SnmpCodec, ValuesAtTheEdgesOfTheirRangesRoundTrip) {
         EXPECT_EQ(kind, back.value.kind);
         EXPECT_TRUE(back.value.IsException());
     }
+    m.community = std::string(128, 'c');  // the shortest long-form length
+    ASSERT_TRUE(snmp::Decode(Encoded(m), &back));
+    EXPECT_EQ(m.community, back.community);
 }
 
 TEST(SnmpCodec, WhatCannotBeEncodedOrDoesNotFitGivesNothing) {
@@ -133,6 +136,27 @@ TEST(SnmpCodec, LengthsTagsAndNestingOutsideTheBoundsAreRefused) {
     lie = answer;
     lie[16] = 0x7F;  // request id longer than its PDU
     EXPECT_FALSE(Decodes(lie));
+    lie = answer;
+    lie[6] = 0x7F;  // a community longer than the message around it
+    EXPECT_FALSE(Decodes(lie));
+    EXPECT_FALSE(Decodes({0x30, 0x84, 0x00})) << "length bytes cut short";
+    lie = answer;
+    for (std::size_t at : {1, 14, 25, 27}) lie[at] += 2;  // a NULL after the binding's value
+    lie.insert(lie.end(), {0x05, 0x00});
+    EXPECT_FALSE(Decodes(lie));
+    // A community of 255 bytes is the longest one.
+    auto withCommunity = [&](std::size_t size) {
+        Bytes m = {0x02, 0x01, 0x01, 0x04, 0x82, 0x00, static_cast<std::uint8_t>(size)};
+        m[5] = static_cast<std::uint8_t>(size >> 8);
+        m.insert(m.end(), size, 'c');
+        m.insert(m.end(), answer.begin() + 13, answer.end());
+        const std::size_t n = m.size();
+        m.insert(m.begin(),
+                 {0x30, 0x82, static_cast<std::uint8_t>(n >> 8), static_cast<std::uint8_t>(n)});
+        return m;
+    };
+    EXPECT_TRUE(Decodes(withCommunity(255)));
+    EXPECT_FALSE(Decodes(withCommunity(256)));
     // Long-form lengths: five length bytes, the indefinite form, 4 GB.
     EXPECT_FALSE(Decodes({0x30, 0x85, 0x00, 0x00, 0x00, 0x00, 0x02}));
     EXPECT_FALSE(Decodes({0x30, 0x80, 0x02, 0x01, 0x01, 0x00, 0x00}));

@@ -137,6 +137,11 @@ TEST_F(SnmpModuleTest, AnAgentWithoutThePrinterMibReportsNoOptions) {
         EXPECT_EQ(0, Field(kBins));
         EXPECT_EQ(v1 ? snmp::Version::kV1 : snmp::Version::kV2c, agent.requests.back().version);
     }
+    agent.tamper = [](snmp::Message& m) { m.errorStatus = snmp::kNoSuchName; };  // value kept
+    Ask({kMemory});
+    ASSERT_EQ(1, Call());
+    EXPECT_EQ(0, Field(kMemory)) << "an answer with an error status reports no size";
+    agent.tamper = nullptr;
     agent.objects.clear();
     Ask({kMemory});
     ASSERT_EQ(1, Call());
