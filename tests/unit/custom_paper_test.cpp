@@ -170,6 +170,14 @@ TEST_F(Paper, AHostileHostIsReadOnlyWithinItsCounts) {
     Check();
     EXPECT_EQ(std::vector<bool>(3, false), Hidden(form));
     EXPECT_EQ(2, form.Sel);
+    form.Sel = 3;  // just past the list: no size
+    Check();
+    EXPECT_EQ(std::vector<bool>(4, false), Hidden(source));
+
+    // A host text longer than the buffer is cut to it.
+    char16_t four[4];
+    EXPECT_TRUE(tree::ReadHostText(u"Letter", four, 4));
+    EXPECT_EQ(std::u16string_view(u"Let"), four);
 }
 
 TEST_F(Paper, PrinterSettingsHideOnlyTheUserFormsATrayCannotTake) {

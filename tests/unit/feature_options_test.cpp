@@ -63,6 +63,11 @@ TEST(FindDriverItem, ReadsUnterminatedKeywordsNoFurtherThanTheWantedOnePlusOne) 
     const host::OEMCUIPPARAM param = Param(host);
     EXPECT_EQ(&host.items[1], tree::FindDriverItem(param.pDrvOptItems, 2, "ColorMode"));
     EXPECT_EQ(nullptr, tree::FindDriverItem(param.pDrvOptItems, 2, "ColorModeXY"));
+    // Its text ends at the longest keyword.
+    const auto endless = std::make_unique<char[]>(tree::kMaxKeywordBytes);
+    std::memset(endless.get(), 'K', tree::kMaxKeywordBytes);
+    host.Add(endless.get());
+    EXPECT_EQ(tree::kMaxKeywordBytes, tree::ItemKeywordText(host.items.back()).size());
 }
 
 TEST(SelectDriverItem, ChangesTheItemAndNotifiesWithTheSheetsUiObjectElseTheCallsOne) {
