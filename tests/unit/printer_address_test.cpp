@@ -75,6 +75,9 @@ TEST_F(PrinterAddressTest, AValueThatFillsTheBufferIsCutTo259CharactersAndTermin
                    ->Create(kStandard + u"Full", platform::kKeyAllAccess);
     key->SetValue(u"IPAddress", platform::kRegSz, full.data(), 520);
     EXPECT_EQ(full.substr(0, 259), Read(u"Full", true));
+    // A shorter value stored without a terminator ends with its bytes.
+    key->SetValue(u"IPAddress", platform::kRegSz, u"10.0.0.9", 16);
+    EXPECT_EQ(u"10.0.0.9", Read(u"Full", true));
 
     // The same bytes as a binary value are no address.
     key->SetValue(u"IPAddress", /*REG_BINARY*/ 3, full.data(), 520);
@@ -118,7 +121,7 @@ TEST_F(PrinterAddressTest, ThePrintersFirstPortIsLookedUpThroughAValidHandle) {
 TEST(SnmpTargetTest, OnlyFourDottedNumbersUpTo255AreAnAddress) {
     EXPECT_EQ((autoconfig::Ipv4{10, 0, 255, 9}), autoconfig::ParseIpv4(u"10.0.255.9"));
     for (std::u16string_view bad : {u"10.0.256.9", u"10.0.0", u"10.0.0.9.1", u"10.0.0.9 ",
-                                    u"10..0.9", u"1000.0.0.9", u"-1.0.0.9", u""}) {
+                                    u"10..0.9", u"1000.0.0.9", u"0010.0.0.9", u"-1.0.0.9", u""}) {
         EXPECT_FALSE(autoconfig::ParseIpv4(bad).has_value()) << std::string(bad.begin(), bad.end());
     }
 }
@@ -132,6 +135,17 @@ TEST_F(PrinterAddressTest, SnmpTargetsComeFromTheMonitorKeyOrFromAnIpPortName) {
     EXPECT_EQ((autoconfig::Ipv4{10, 0, 0, 2}), target.address) << "the host's last address";
     EXPECT_EQ("public", target.community) << "an empty community is the default one";
     EXPECT_TRUE(target.enabled);
+    // A community too long for the module, or one that fills the value's buffer without a
+    // terminator, is not taken.
+    Set(kStandard + u"Named", u"SNMP Community", std::u16string(256, u'c'));
+    ASSERT_TRUE(autoconfig::ReadSnmpTarget(ports, u"Named", &target));
+    EXPECT_EQ("public", target.community);
+    const std::u16string full(260, u'c');
+    fake.registry.OpenHive(platform::Hive::kLocalMachine, platform::kKeyAllAccess)
+        ->Create(kStandard + u"Named", platform::kKeyAllAccess)
+        ->SetValue(u"SNMP Community", platform::kRegSz, full.data(), 520);
+    ASSERT_TRUE(autoconfig::ReadSnmpTarget(ports, u"Named", &target));
+    EXPECT_EQ("public", target.community);
 
     // A port named after its address, known to no monitor.
     ASSERT_TRUE(autoconfig::ReadSnmpTarget(ports, u"IP_192.168.1.20", &target));
