@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -37,7 +38,19 @@ class Printers final : public platform::Spooler {
         ++driverQueries;
         std::lock_guard<std::mutex> lock(mutex_);
         if (handles_.count(printer) == 0) return 6;  // ERROR_INVALID_HANDLE
-        return Of(printer).ReadDriverInfo(printer, level, buffer, bytes, needed);
+        if (oversized && buffer == nullptr) {
+            if (needed != nullptr) *needed = 2u << 20;
+            return platform::kErrorInsufficientBuffer;
+        }
+        const std::uint32_t status =
+            Of(printer).ReadDriverInfo(printer, level, buffer, bytes, needed);
+        if (status == 0 && stray) {  // the data file just past the block
+            host::DRIVER_INFO_2W info;
+            std::memcpy(&info, buffer, sizeof info);
+            info.pDataFile = reinterpret_cast<host::WCHAR*>(static_cast<char*>(buffer) + bytes + 2);
+            std::memcpy(buffer, &info, sizeof info);
+        }
+        return status;
     }
     std::uint32_t DriverDirectory(char16_t* buffer, std::uint32_t units) override {
         ++directoryQueries;
@@ -77,6 +90,7 @@ class Printers final : public platform::Spooler {
     std::atomic<int> driverQueries{0}, directoryQueries{0}, dataReads{0}, portQueries{0},
         nameQueries{0};
     std::atomic<bool> nameless{false};  // no handle can be named
+    std::atomic<bool> oversized{false}, stray{false};
 
   private:
     fakes::FakeSpooler& Of(void* handle) { return *printers_.at(handles_.at(handle)); }
@@ -165,6 +179,14 @@ TEST_F(MemoTest, AnswersArePerPrinterAndRelocatedIntoEachNewBuffer) {
     vantora->driverMissing = false;
     EXPECT_EQ(u"C:\\D\\3\\CVLM2.PPD", DataFile(kSecond));
     EXPECT_EQ(failed + 2, printers.driverQueries.load());
+}
+
+TEST_F(MemoTest, DriverInformationBeyondItsBoundsGivesNoDataFile) {
+    printers.oversized = true;
+    EXPECT_EQ(u"<none>", DataFile(kFirst)) << "two megabytes are never allocated";
+    printers.oversized = false;
+    printers.stray = true;
+    EXPECT_EQ(u"", DataFile(kSecond));
 }
 
 TEST_F(MemoTest, AHandleReusedForAnotherPrinterGetsThatPrintersAnswers) {
