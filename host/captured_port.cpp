@@ -102,10 +102,11 @@ bool CapturedPort::Attach(const wchar_t* printerName) {
     return true;
 }
 
-std::string CapturedPort::TakeJobs() {
+std::string FileBytes(const std::wstring& path) {
     std::string bytes;
-    HANDLE file = CreateFileW(file_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return bytes;
     char buffer[4096];
     DWORD read = 0;
@@ -113,6 +114,11 @@ std::string CapturedPort::TakeJobs() {
         bytes.append(buffer, read);
     }
     CloseHandle(file);
+    return bytes;
+}
+
+std::string CapturedPort::TakeJobs() {
+    std::string bytes = FileBytes(file_);
     DeleteFileW(file_.c_str());
     return bytes;
 }

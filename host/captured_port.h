@@ -37,6 +37,9 @@ class CapturedPort {
     std::wstring oldPort_;
 };
 
+// A file's bytes; empty when it cannot be read.
+std::string FileBytes(const std::wstring& path);
+
 // Sets the port of a printer (SetPrinterW level 2); the old port in *oldPort.
 bool SetPrinterPort(const wchar_t* printerName, const wchar_t* port, std::wstring* oldPort);
 

@@ -60,6 +60,18 @@ void DialogRobot::Select(HWND dialog, int id, int index) {
                  reinterpret_cast<LPARAM>(combo));
 }
 
+int DialogRobot::EntryWith(HWND dialog, int id, const std::wstring& label) {
+    HWND combo = GetDlgItem(dialog, id);
+    const int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[128] = {};
+        if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) >= 128) continue;
+        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        if (wcsstr(text, label.c_str()) != nullptr) return i;
+    }
+    return -1;
+}
+
 void DialogRobot::Click(HWND dialog, int id) {
     SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }

@@ -27,6 +27,8 @@ class DialogRobot {
     static void Type(HWND dialog, int id, const std::wstring& text);
     // Selects a combo box entry and tells the dialog, as a user's choice does.
     static void Select(HWND dialog, int id, int index);
+    // The position of the combo entry whose text contains `label`, or -1.
+    static int EntryWith(HWND dialog, int id, const std::wstring& label);
     static void Click(HWND dialog, int id);
     // A click that does not wait for its handler: for a button that opens a modal dialog on
     // the UI thread, which this robot then plays.

@@ -2,6 +2,7 @@
 // the plug-in answers.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -268,19 +269,6 @@ std::string Narrow(const std::u16string& text) {
     return out;
 }
 
-// The position of the combo entry whose text contains `label`, or 0.
-int EntryWith(HWND dialog, int id, const wchar_t* label) {
-    HWND combo = GetDlgItem(dialog, id);
-    const int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        wchar_t text[128] = {};
-        if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) >= 128) continue;
-        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-        if (wcsstr(text, label) != nullptr) return i;
-    }
-    return 0;
-}
-
 // The typical road of a user of the TALEN model's document settings: the host builds the
 // tree and activates it; the user opens Print and Hold, picks a confidential job with a
 // passcode and confirms, splits the copies, and applies. A robot on a second thread plays
@@ -327,9 +315,12 @@ void WalkDocumentRoad(host::IPrintOemUI* plugIn, const hostsim::ModelSpec& model
             hostsim::DialogRobot::SetText(dialog, IDC_COPIES_GRAYSCALE, L"1");
         });
         play(0, L"print-and-hold", [](HWND dialog) {
-            int confidential = EntryWith(dialog, IDC_HOLD_MODE, L"Confidential");
-            if (confidential == 0) confidential = EntryWith(dialog, IDC_HOLD_MODE, L"Vertraulich");
-            hostsim::DialogRobot::Select(dialog, IDC_HOLD_MODE, confidential);
+            using hostsim::DialogRobot;
+            int confidential = DialogRobot::EntryWith(dialog, IDC_HOLD_MODE, L"Confidential");
+            if (confidential < 0) {
+                confidential = DialogRobot::EntryWith(dialog, IDC_HOLD_MODE, L"Vertraulich");
+            }
+            DialogRobot::Select(dialog, IDC_HOLD_MODE, std::max(confidential, 0));
             hostsim::DialogRobot::SetText(dialog, IDC_HOLD_USER_ID, L"");
             hostsim::DialogRobot::Type(dialog, IDC_HOLD_USER_ID, L"jdoe");
             hostsim::DialogRobot::SetText(dialog, IDC_HOLD_JOB_NAME, L"");

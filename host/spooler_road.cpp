@@ -67,19 +67,6 @@ void ReadHostPage(HWND page, SheetSeen* seen) {
     }
 }
 
-// The position of the combo entry whose text contains `label`, or -1.
-int EntryWith(HWND dialog, int id, const std::wstring& label) {
-    HWND combo = GetDlgItem(dialog, id);
-    const int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        wchar_t text[128] = {};
-        if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) >= 128) continue;
-        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-        if (wcsstr(text, label.c_str()) != nullptr) return i;
-    }
-    return -1;
-}
-
 void WaitClosed(HWND window) {
     for (int i = 0; i < 200 && IsWindow(window); ++i) Sleep(25);
 }
@@ -118,7 +105,7 @@ void PlayPrintAndHold(DialogRobot& robot, HWND page, const SheetChoice& choice, 
     HWND dialog = robot.Wait(L"Print and Hold");
     if (dialog == nullptr) return;
     seen->holdDialog = true;
-    const int mode = EntryWith(dialog, IDC_HOLD_MODE, choice.mode);
+    const int mode = DialogRobot::EntryWith(dialog, IDC_HOLD_MODE, choice.mode);
     if (mode >= 0) DialogRobot::Select(dialog, IDC_HOLD_MODE, mode);
     DialogRobot::SetText(dialog, IDC_HOLD_USER_ID, L"");
     DialogRobot::Type(dialog, IDC_HOLD_USER_ID, choice.userId);

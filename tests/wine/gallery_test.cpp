@@ -158,7 +158,7 @@ TEST_F(Gallery, PicturesAreWindowsAndTheIndexShowsEachOrSaysItIsNotOffered) {
     EXPECT_NE(normal.pixels, confidential.pixels);
 
     ASSERT_TRUE(hostsim::WriteGalleryIndex(folder_, results));
-    const std::string index = winetest::FileBytes(folder_ + L"\\index.html");
+    const std::string index = hostsim::FileBytes(folder_ + L"\\index.html");
     EXPECT_EQ(std::string::npos, index.find("<script"));
     for (const auto& [file, image] : images) {
         EXPECT_NE(std::string::npos, index.find("<img src=\"" + file + "\" alt=\""))

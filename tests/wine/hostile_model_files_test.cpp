@@ -163,7 +163,7 @@ class HostileModelFiles : public ::testing::Test {
             std::wstring name = sample;
             name.replace(0, 5, base);
             if (drop && IsText(name)) continue;
-            std::string bytes = winetest::FileBytes(hostsim::ModelsFolder() + L"\\" + sample);
+            std::string bytes = hostsim::FileBytes(hostsim::ModelsFolder() + L"\\" + sample);
             ASSERT_FALSE(bytes.empty()) << Narrow(sample);
             if (name == base + L"u.INI") {
                 ReplaceAll(bytes, "OEMPrefix=CVLC5", "OEMPrefix=" + Narrow(base));

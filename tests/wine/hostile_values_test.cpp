@@ -29,6 +29,16 @@ constexpr wchar_t kDriver[] = L"Talen ColorPrint C5 PS";
 
 using winetest::Narrow;
 
+// Runs `work` and checks that it leaves no GDI object and no handle behind.
+template <class Work>
+void ExpectNothingLeftBehind(Work&& work) {
+    const int gdiBefore = hostsim::GdiObjectsAlive();
+    const int handlesBefore = hostsim::HandlesOpen();
+    work();
+    EXPECT_EQ(gdiBefore, hostsim::GdiObjectsAlive());
+    EXPECT_EQ(handlesBefore, hostsim::HandlesOpen());
+}
+
 struct Value {
     const char* name;
     DWORD type;
@@ -124,11 +134,9 @@ TEST_F(HostileRegistry, ALanguageCodeThatIsNoShortStringIsReplacedByTheUsersLang
     values.push_back(Text("an empty text", REG_SZ, L""));
     for (const Value& value : values) check(value);
 
-    const int gdiBefore = hostsim::GdiObjectsAlive();
-    const int handlesBefore = hostsim::HandlesOpen();
-    for (const Value& value : values) check(value);
-    EXPECT_EQ(gdiBefore, hostsim::GdiObjectsAlive());
-    EXPECT_EQ(handlesBefore, hostsim::HandlesOpen());
+    ExpectNothingLeftBehind([&] {
+        for (const Value& value : values) check(value);
+    });
 }
 
 TEST_F(HostileRegistry, APortAddressThatIsNoShortStringLeavesThePrinterPagesDisabled) {
@@ -183,11 +191,9 @@ TEST_F(HostileRegistry, APortAddressThatIsNoShortStringLeavesThePrinterPagesDisa
     const std::vector<Value> values = Hostile(L"127.0.0.1");
     for (const Value& value : values) check(value);
 
-    const int gdiBefore = hostsim::GdiObjectsAlive();
-    const int handlesBefore = hostsim::HandlesOpen();
-    for (const Value& value : values) check(value);
-    EXPECT_EQ(gdiBefore, hostsim::GdiObjectsAlive());
-    EXPECT_EQ(handlesBefore, hostsim::HandlesOpen());
+    ExpectNothingLeftBehind([&] {
+        for (const Value& value : values) check(value);
+    });
 
     for (const hostsim::ModelSpec* model : {&onStandard, &onTalen}) {
         hostsim::RemovePrinter(model->printerName);
@@ -416,11 +422,7 @@ TEST_F(HostilePrinterData, EveryWrongTypeAndAMegabyteEndAsTheDefaultOrAsStored) 
         SCOPED_TRACE(value.name);
         FreshPrinter();
         Store(value);
-        const int gdiBefore = hostsim::GdiObjectsAlive();
-        const int handlesBefore = hostsim::HandlesOpen();
-        Walk();
-        EXPECT_EQ(gdiBefore, hostsim::GdiObjectsAlive());
-        EXPECT_EQ(handlesBefore, hostsim::HandlesOpen());
+        ExpectNothingLeftBehind([&] { Walk(); });
     }
 }
 

@@ -27,19 +27,6 @@
 
 namespace {
 
-// The position of the combo entry whose text contains `label`, or -1.
-int EntryWith(HWND dialog, int id, const wchar_t* label) {
-    HWND combo = GetDlgItem(dialog, id);
-    const int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        wchar_t text[128] = {};
-        if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) >= 128) continue;
-        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-        if (wcsstr(text, label) != nullptr) return i;
-    }
-    return -1;
-}
-
 class TalenRoad : public ::testing::Test {
   protected:
     // Opens the document or printer settings through the plug-in at `dll`; `before` sees the
@@ -119,7 +106,8 @@ TEST_F(DocumentRoad, AConfidentialJobWithAPasscode) {
     Press(0, [&](hostsim::DialogRobot& robot) {
         HWND dialog = robot.Wait(L"Print and Hold");
         ASSERT_NE(nullptr, dialog);
-        const int confidential = EntryWith(dialog, IDC_HOLD_MODE, L"Confidential");
+        const int confidential =
+            hostsim::DialogRobot::EntryWith(dialog, IDC_HOLD_MODE, L"Confidential");
         ASSERT_GE(confidential, 0);
         hostsim::DialogRobot::Select(dialog, IDC_HOLD_MODE, confidential);
         EXPECT_TRUE(hostsim::DialogRobot::IsShown(dialog, IDC_HOLD_PASSCODE));
@@ -164,8 +152,9 @@ TEST_F(DocumentRoad, CancelAfterARefusedPasscodeLeavesTheRecord) {
     Press(0, [&](hostsim::DialogRobot& robot) {
         HWND dialog = robot.Wait(L"Print and Hold");
         ASSERT_NE(nullptr, dialog);
-        hostsim::DialogRobot::Select(dialog, IDC_HOLD_MODE,
-                                     EntryWith(dialog, IDC_HOLD_MODE, L"Confidential"));
+        hostsim::DialogRobot::Select(
+            dialog, IDC_HOLD_MODE,
+            hostsim::DialogRobot::EntryWith(dialog, IDC_HOLD_MODE, L"Confidential"));
         hostsim::DialogRobot::Type(dialog, IDC_HOLD_PASSCODE, L"12");
         hostsim::DialogRobot::Type(dialog, IDC_HOLD_CONFIRM, L"12");
         PostMessageW(dialog, WM_COMMAND, IDOK, 0);
@@ -184,8 +173,9 @@ TEST_F(DocumentRoad, ADelayedJobTakesItsTimeFromTheRealPickers) {
     Press(0, [&](hostsim::DialogRobot& robot) {
         HWND dialog = robot.Wait(L"Print and Hold");
         ASSERT_NE(nullptr, dialog);
-        hostsim::DialogRobot::Select(dialog, IDC_HOLD_MODE,
-                                     EntryWith(dialog, IDC_HOLD_MODE, L"Print Later"));
+        hostsim::DialogRobot::Select(
+            dialog, IDC_HOLD_MODE,
+            hostsim::DialogRobot::EntryWith(dialog, IDC_HOLD_MODE, L"Print Later"));
         EXPECT_TRUE(hostsim::DialogRobot::IsShown(dialog, IDC_HOLD_PRINT_AT_TIME));
         SYSTEMTIME date = {2024, 3, 2, 5, 0, 0, 0, 0};
         SYSTEMTIME time = {2031, 7, 1, 14, 14, 30, 0, 0};
@@ -281,7 +271,7 @@ class PrinterRoad : public TalenRoad {
         TalenRoad::TearDown();
         DeleteFileW((std::wstring(kFolder) + L"CVLN.answers").c_str());
     }
-    std::string Asked() { return winetest::FileBytes(std::wstring(kFolder) + L"CVLN.asked"); }
+    std::string Asked() { return hostsim::FileBytes(std::wstring(kFolder) + L"CVLN.asked"); }
 };
 
 TEST_F(PrinterRoad, TheModuleBesideThePlugInConfiguresTheInstalledOptions) {

@@ -70,7 +70,7 @@ class TroublePage : public ::testing::Test {
     // What the browser was asked to open, once it has been started (it runs on its own).
     std::string BrowserAddresses() {
         for (int i = 0; i < 500; ++i) {
-            const std::string log = winetest::FileBytes(browserLog);
+            const std::string log = hostsim::FileBytes(browserLog);
             if (!log.empty()) return log;
             Sleep(20);
         }

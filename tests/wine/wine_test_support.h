@@ -1,10 +1,12 @@
-// Small helpers the Wine tests share: the program's folder, files, printer data values.
+// Small helpers the Wine tests share: the program's folder, printer data values.
 #pragma once
 
 #include <windows.h>
 #include <winspool.h>
 
 #include <string>
+
+#include "captured_port.h"
 
 namespace winetest {
 
@@ -20,21 +22,6 @@ inline std::string Narrow(const std::wstring& text) {
     std::string narrow;
     for (wchar_t c : text) narrow += c < 0x80 ? static_cast<char>(c) : '?';
     return narrow;
-}
-
-// A file's bytes; empty when it cannot be read.
-inline std::string FileBytes(const std::wstring& path) {
-    std::string bytes;
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read != 0) {
-        bytes.append(buffer, read);
-    }
-    CloseHandle(file);
-    return bytes;
 }
 
 // A printer data value of four bytes; -1 when it cannot be read.
